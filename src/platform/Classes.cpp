@@ -1,8 +1,8 @@
 // Ownership, removal notices, string lists and collections.
 #include "platform/Classes.h"
 
-#include <algorithm>
 #include <cxxabi.h>
+#include <algorithm>
 #include <memory>
 #include <typeinfo>
 
@@ -34,25 +34,30 @@ void TPersistent::AssignTo(TPersistent* Dest) const {
 namespace {
 
 bool IsValidIdent(const String& S) {
-    if (S.empty()) return false;
+    if (S.empty())
+        return false;
     auto IsAlpha = [](char C) {
         return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || C == '_';
     };
-    if (!IsAlpha(S[0])) return false;
+    if (!IsAlpha(S[0]))
+        return false;
     return std::all_of(S.begin() + 1, S.end(),
                        [&](char C) { return IsAlpha(C) || (C >= '0' && C <= '9'); });
 }
 
 void EraseFirst(std::vector<TComponent*>& List, const TComponent* Item) {
     auto It = std::find(List.begin(), List.end(), Item);
-    if (It != List.end()) List.erase(It);
+    if (It != List.end())
+        List.erase(It);
 }
 
 }  // namespace
 
 TComponent::TComponent(TComponent* AOwner) {
-    if (AOwner == nullptr) return;
-    if (AOwner->FComponentState.Contains(csDesigning)) FComponentState.Include(csDesigning);
+    if (AOwner == nullptr)
+        return;
+    if (AOwner->FComponentState.Contains(csDesigning))
+        FComponentState.Include(csDesigning);
     AOwner->InsertComponent(this);
 }
 
@@ -67,7 +72,8 @@ TComponent::~TComponent() {
         Watcher->Notification(this, opRemove);
     }
     DestroyComponents();
-    if (FOwner != nullptr) FOwner->RemoveComponent(this);
+    if (FOwner != nullptr)
+        FOwner->RemoveComponent(this);
 }
 
 TComponent* TComponent::Components(int Index) const {
@@ -77,15 +83,18 @@ TComponent* TComponent::Components(int Index) const {
 }
 
 TComponent* TComponent::FindComponent(const String& AName) const {
-    if (AName.empty()) return nullptr;
+    if (AName.empty())
+        return nullptr;
     String Key = UpperCase(AName);
     for (TComponent* C : FComponents)
-        if (UpperCase(C->FName) == Key) return C;
+        if (UpperCase(C->FName) == Key)
+            return C;
     return nullptr;
 }
 
 void TComponent::SetName(const String& NewName) {
-    if (NewName == FName) return;
+    if (NewName == FName)
+        return;
     if (!NewName.empty() && !IsValidIdent(NewName))
         throw EComponentError("'" + NewName + "' is not a valid component name");
     if (FOwner != nullptr && !NewName.empty()) {
@@ -97,9 +106,11 @@ void TComponent::SetName(const String& NewName) {
 }
 
 void TComponent::FreeNotification(TComponent* AComponent) {
-    if (AComponent == nullptr || AComponent == this) return;
+    if (AComponent == nullptr || AComponent == this)
+        return;
     // Components of one owner hear of each other through the owner anyway.
-    if (FOwner != nullptr && AComponent->FOwner == FOwner) return;
+    if (FOwner != nullptr && AComponent->FOwner == FOwner)
+        return;
     if (std::find(FFreeNotifies.begin(), FFreeNotifies.end(), AComponent) != FFreeNotifies.end())
         return;
     FFreeNotifies.push_back(AComponent);
@@ -107,15 +118,18 @@ void TComponent::FreeNotification(TComponent* AComponent) {
 }
 
 void TComponent::RemoveFreeNotification(TComponent* AComponent) {
-    if (AComponent == nullptr) return;
+    if (AComponent == nullptr)
+        return;
     EraseFirst(FFreeNotifies, AComponent);
     EraseFirst(AComponent->FFreeNotifies, this);
 }
 
 void TComponent::Destroying() {
-    if (FComponentState.Contains(csDestroying)) return;
+    if (FComponentState.Contains(csDestroying))
+        return;
     FComponentState.Include(csDestroying);
-    for (TComponent* C : FComponents) C->Destroying();
+    for (TComponent* C : FComponents)
+        C->Destroying();
 }
 
 void TComponent::SetDesigning(bool Value) {
@@ -123,21 +137,30 @@ void TComponent::SetDesigning(bool Value) {
         FComponentState.Include(csDesigning);
     else
         FComponentState.Exclude(csDesigning);
-    for (TComponent* C : FComponents) C->SetDesigning(Value);
+    for (TComponent* C : FComponents)
+        C->SetDesigning(Value);
 }
 
-void TComponent::BeginLoading() { FComponentState.Include(csLoading); }
+void TComponent::BeginLoading() {
+    FComponentState.Include(csLoading);
+}
 
-void TComponent::EndLoading() { Loaded(); }
+void TComponent::EndLoading() {
+    Loaded();
+}
 
-void TComponent::Loaded() { FComponentState.Exclude(csLoading); }
+void TComponent::Loaded() {
+    FComponentState.Exclude(csLoading);
+}
 
 void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
-    if (Operation == opRemove && AComponent != nullptr) RemoveFreeNotification(AComponent);
+    if (Operation == opRemove && AComponent != nullptr)
+        RemoveFreeNotification(AComponent);
     // A handler may destroy components of this owner: tell only those still owned.
     std::vector<TComponent*> Snapshot = FComponents;
     for (auto It = Snapshot.rbegin(); It != Snapshot.rend(); ++It)
-        if (Owns(*It)) (*It)->Notification(AComponent, Operation);
+        if (Owns(*It))
+            (*It)->Notification(AComponent, Operation);
 }
 
 void TComponent::InsertComponent(TComponent* AComponent) {
@@ -154,7 +177,8 @@ void TComponent::RemoveComponent(TComponent* AComponent) {
 
 void TComponent::DestroyComponents() {
     // Each owned component leaves this list in its own destructor, telling the others.
-    while (!FComponents.empty()) delete FComponents.back();
+    while (!FComponents.empty())
+        delete FComponents.back();
 }
 
 bool TComponent::Owns(const TComponent* AComponent) const {
@@ -171,19 +195,22 @@ int TStrings::Add(const String& S) {
 
 void TStrings::AddStrings(const TStrings& Strings) {
     BeginUpdate();
-    for (int I = 0; I < Strings.Count(); ++I) Add(Strings.Get(I));
+    for (int I = 0; I < Strings.Count(); ++I)
+        Add(Strings.Get(I));
     EndUpdate();
 }
 
 int TStrings::IndexOf(const String& S) const {
     for (int I = 0; I < Count(); ++I)
-        if (Get(I) == S) return I;
+        if (Get(I) == S)
+            return I;
     return -1;
 }
 
 String TStrings::GetText() const {
     String Result;
-    for (int I = 0; I < Count(); ++I) Result += Get(I) + "\n";
+    for (int I = 0; I < Count(); ++I)
+        Result += Get(I) + "\n";
     return Result;
 }
 
@@ -193,9 +220,11 @@ void TStrings::SetText(const String& Text) {
     size_t Start = 0;
     while (Start < Text.size()) {
         size_t End = Text.find('\n', Start);
-        if (End == String::npos) End = Text.size();
+        if (End == String::npos)
+            End = Text.size();
         String Line = Text.substr(Start, End - Start);
-        if (!Line.empty() && Line.back() == '\r') Line.pop_back();
+        if (!Line.empty() && Line.back() == '\r')
+            Line.pop_back();
         Add(Line);
         Start = End + 1;
     }
@@ -204,7 +233,8 @@ void TStrings::SetText(const String& Text) {
 
 void TStrings::Assign(const TPersistent* Source) {
     if (auto* Strings = dynamic_cast<const TStrings*>(Source)) {
-        if (Strings == this) return;
+        if (Strings == this)
+            return;
         BeginUpdate();
         Clear();
         AddStrings(*Strings);
@@ -214,12 +244,15 @@ void TStrings::Assign(const TPersistent* Source) {
     TPersistent::Assign(Source);
 }
 
-void TStrings::BeginUpdate() { ++FUpdateCount; }
+void TStrings::BeginUpdate() {
+    ++FUpdateCount;
+}
 
 void TStrings::EndUpdate() {
     if (FUpdateCount > 0 && --FUpdateCount == 0 && FChangedWhileUpdating) {
         FChangedWhileUpdating = false;
-        if (OnChange) OnChange(this);
+        if (OnChange)
+            OnChange(this);
     }
 }
 
@@ -228,7 +261,8 @@ void TStrings::Changed() {
         FChangedWhileUpdating = true;
         return;
     }
-    if (OnChange) OnChange(this);
+    if (OnChange)
+        OnChange(this);
 }
 
 TStringList::TStringList(std::initializer_list<String> Strings) : FStrings(Strings) {}
@@ -250,7 +284,8 @@ void TStringList::Put(int Index, const String& S) {
 }
 
 void TStringList::Insert(int Index, const String& S) {
-    if (Index != Count()) CheckIndex(Index);
+    if (Index != Count())
+        CheckIndex(Index);
     FStrings.insert(FStrings.begin() + Index, S);
     Changed();
 }
@@ -262,7 +297,8 @@ void TStringList::Delete(int Index) {
 }
 
 void TStringList::Clear() {
-    if (FStrings.empty()) return;
+    if (FStrings.empty())
+        return;
     FStrings.clear();
     Changed();
 }
@@ -270,7 +306,8 @@ void TStringList::Clear() {
 void TStringList::Sort() {
     auto Less = [](const String& A, const String& B) {
         String FoldedA = UpperCase(A), FoldedB = UpperCase(B);
-        if (FoldedA != FoldedB) return FoldedA < FoldedB;
+        if (FoldedA != FoldedB)
+            return FoldedA < FoldedB;
         return A < B;
     };
     std::sort(FStrings.begin(), FStrings.end(), Less);
@@ -280,15 +317,18 @@ void TStringList::Sort() {
 // ---- TCollectionItem, TCollection ----
 
 TCollectionItem::TCollectionItem(TCollection* Collection) {
-    if (Collection != nullptr) Collection->InsertItem(this);
+    if (Collection != nullptr)
+        Collection->InsertItem(this);
 }
 
 TCollectionItem::~TCollectionItem() {
-    if (FCollection != nullptr) FCollection->RemoveItem(this);
+    if (FCollection != nullptr)
+        FCollection->RemoveItem(this);
 }
 
 int TCollectionItem::GetIndex() const {
-    if (FCollection == nullptr) return -1;
+    if (FCollection == nullptr)
+        return -1;
     auto& Items = FCollection->FItems;
     auto It = std::find(Items.begin(), Items.end(), this);
     return It == Items.end() ? -1 : static_cast<int>(It - Items.begin());
@@ -296,7 +336,8 @@ int TCollectionItem::GetIndex() const {
 
 void TCollectionItem::SetIndex(int Value) {
     int Current = GetIndex();
-    if (Current < 0 || Value == Current) return;
+    if (Current < 0 || Value == Current)
+        return;
     auto& Items = FCollection->FItems;
     if (Value < 0 || Value >= static_cast<int>(Items.size()))
         throw EListError("List index out of bounds (" + IntToStr(Value) + ")");
@@ -306,7 +347,8 @@ void TCollectionItem::SetIndex(int Value) {
 }
 
 void TCollectionItem::Changed(bool AllItems) {
-    if (FCollection != nullptr) FCollection->ItemChanged(AllItems ? nullptr : this);
+    if (FCollection != nullptr)
+        FCollection->ItemChanged(AllItems ? nullptr : this);
 }
 
 TCollection::TCollection(TItemFactory ItemFactory) : FItemFactory(std::move(ItemFactory)) {}
@@ -336,31 +378,40 @@ TCollectionItem* TCollection::Add() {
     return Item;
 }
 
-void TCollection::Delete(int Index) { delete Items(Index); }
+void TCollection::Delete(int Index) {
+    delete Items(Index);
+}
 
 void TCollection::Clear() {
-    if (FItems.empty()) return;
+    if (FItems.empty())
+        return;
     BeginUpdate();
-    while (!FItems.empty()) delete FItems.back();
+    while (!FItems.empty())
+        delete FItems.back();
     EndUpdate();
 }
 
 TCollectionItem* TCollection::FindItemID(int ID) const {
     for (TCollectionItem* Item : FItems)
-        if (Item->FID == ID) return Item;
+        if (Item->FID == ID)
+            return Item;
     return nullptr;
 }
 
-void TCollection::BeginUpdate() { ++FUpdateCount; }
+void TCollection::BeginUpdate() {
+    ++FUpdateCount;
+}
 
 void TCollection::EndUpdate() {
-    if (FUpdateCount > 0 && --FUpdateCount == 0) Changed();
+    if (FUpdateCount > 0 && --FUpdateCount == 0)
+        Changed();
 }
 
 void TCollection::Update(TCollectionItem*) {}
 
 void TCollection::Changed() {
-    if (FUpdateCount == 0) Update(nullptr);
+    if (FUpdateCount == 0)
+        Update(nullptr);
 }
 
 void TCollection::InsertItem(TCollectionItem* Item) {
@@ -372,13 +423,15 @@ void TCollection::InsertItem(TCollectionItem* Item) {
 
 void TCollection::RemoveItem(TCollectionItem* Item) {
     auto It = std::find(FItems.begin(), FItems.end(), Item);
-    if (It != FItems.end()) FItems.erase(It);
+    if (It != FItems.end())
+        FItems.erase(It);
     Item->FCollection = nullptr;
     Changed();
 }
 
 void TCollection::ItemChanged(TCollectionItem* Item) {
-    if (FUpdateCount == 0) Update(Item);
+    if (FUpdateCount == 0)
+        Update(Item);
 }
 
 }  // namespace platform

@@ -14,7 +14,7 @@ namespace platform {
 // The root of the class tree. ClassName() gives the name of the dynamic class
 // without its namespace ("TTable").
 class TObject {
-public:
+  public:
     TObject() = default;
     virtual ~TObject() = default;
     String ClassName() const;
@@ -24,12 +24,12 @@ using TNotifyEvent = std::function<void(TObject* Sender)>;
 
 // An object whose state can be copied from another with Assign.
 class TPersistent : public TObject {
-public:
+  public:
     // Copies Source's state into this object. REQUIRES: Source is of a class this one
     // knows how to copy; otherwise EConvertError.
     virtual void Assign(const TPersistent* Source);
 
-protected:
+  protected:
     virtual void AssignTo(TPersistent* Dest) const;
 };
 
@@ -53,7 +53,7 @@ enum TOperation : uint8_t { opInsert, opRemove };
 // an owner and everything it owns hear of each owned component, and FreeNotification
 // extends this to components of other owners.
 class TComponent : public TPersistent {
-public:
+  public:
     explicit TComponent(TComponent* AOwner);
     ~TComponent() override;
     TComponent(const TComponent&) = delete;
@@ -87,7 +87,7 @@ public:
     void BeginLoading();
     void EndLoading();
 
-protected:
+  protected:
     // Called once loading has finished; clears csLoading.
     virtual void Loaded();
     // Called when AComponent is inserted into or removed from this component's owner tree,
@@ -95,7 +95,7 @@ protected:
     // handling passes the notice on to every owned component.
     virtual void Notification(TComponent* AComponent, TOperation Operation);
 
-private:
+  private:
     void InsertComponent(TComponent* AComponent);
     void RemoveComponent(TComponent* AComponent);
     void DestroyComponents();
@@ -111,7 +111,7 @@ private:
 // A list of pointers that owns nothing.
 template <typename T>
 class TList {
-public:
+  public:
     int Count() const { return static_cast<int>(FItems.size()); }
     T* Items(int Index) const {
         CheckIndex(Index);
@@ -123,7 +123,8 @@ public:
         return Count() - 1;
     }
     void Insert(int Index, T* Item) {
-        if (Index < 0 || Index > Count()) CheckIndex(Index);
+        if (Index < 0 || Index > Count())
+            CheckIndex(Index);
         FItems.insert(FItems.begin() + Index, Item);
     }
     void Delete(int Index) {
@@ -132,20 +133,22 @@ public:
     }
     int IndexOf(const T* Item) const {
         for (int I = 0; I < Count(); ++I)
-            if (FItems[static_cast<size_t>(I)] == Item) return I;
+            if (FItems[static_cast<size_t>(I)] == Item)
+                return I;
         return -1;
     }
     // Removes the first occurrence of Item; gives its former index or -1.
     int Remove(const T* Item) {
         int I = IndexOf(Item);
-        if (I >= 0) Delete(I);
+        if (I >= 0)
+            Delete(I);
         return I;
     }
     void Clear() { FItems.clear(); }
     typename std::vector<T*>::const_iterator begin() const { return FItems.begin(); }
     typename std::vector<T*>::const_iterator end() const { return FItems.end(); }
 
-private:
+  private:
     void CheckIndex(int Index) const {
         if (Index < 0 || Index >= Count())
             throw EListError("List index out of bounds (" + IntToStr(Index) + ")");
@@ -155,7 +158,7 @@ private:
 
 // An abstract list of strings; TStringList holds them.
 class TStrings : public TPersistent {
-public:
+  public:
     virtual int Count() const = 0;
     virtual String Get(int Index) const = 0;
     virtual void Put(int Index, const String& S) = 0;
@@ -181,16 +184,16 @@ public:
     void EndUpdate();
     TNotifyEvent OnChange;
 
-protected:
+  protected:
     void Changed();
 
-private:
+  private:
     int FUpdateCount = 0;
     bool FChangedWhileUpdating = false;
 };
 
 class TStringList : public TStrings {
-public:
+  public:
     TStringList() = default;
     TStringList(std::initializer_list<String> Strings);
 
@@ -204,7 +207,7 @@ public:
     // ordered by their bytes, so the order never depends on the original order.
     void Sort();
 
-private:
+  private:
     void CheckIndex(int Index) const;
     std::vector<String> FStrings;
 };
@@ -214,7 +217,7 @@ class TCollection;
 // An item of a collection. It belongs to its collection, which frees it; an item
 // destroyed on its own leaves its collection.
 class TCollectionItem : public TPersistent {
-public:
+  public:
     explicit TCollectionItem(TCollection* Collection);
     ~TCollectionItem() override;
     TCollectionItem(const TCollectionItem&) = delete;
@@ -227,11 +230,11 @@ public:
     // Moves the item to another position of its collection.
     void SetIndex(int Value);
 
-protected:
+  protected:
     // Tells the collection that this item (or, with AllItems, every item) changed.
     void Changed(bool AllItems);
 
-private:
+  private:
     friend class TCollection;
     TCollection* FCollection = nullptr;
     int FID = 0;
@@ -239,7 +242,7 @@ private:
 
 // An owning, ordered collection of items made by one factory.
 class TCollection : public TPersistent {
-public:
+  public:
     using TItemFactory = std::function<TCollectionItem*(TCollection*)>;
 
     explicit TCollection(TItemFactory ItemFactory);
@@ -260,13 +263,13 @@ public:
     void BeginUpdate();
     void EndUpdate();
 
-protected:
+  protected:
     // Called after an item (Item non-null) or the whole collection (Item null) changed,
     // and after items were added or removed, unless updates are held back.
     virtual void Update(TCollectionItem* Item);
     void Changed();
 
-private:
+  private:
     friend class TCollectionItem;
     void InsertItem(TCollectionItem* Item);
     void RemoveItem(TCollectionItem* Item);

@@ -11,10 +11,11 @@ template <typename E, typename Storage>
 class TSet {
     static_assert(std::is_unsigned_v<Storage>, "a set is held in an unsigned integer");
 
-public:
+  public:
     constexpr TSet() = default;
     constexpr TSet(std::initializer_list<E> Values) {
-        for (E V : Values) Include(V);
+        for (E V : Values)
+            Include(V);
     }
     static constexpr TSet FromBits(Storage Bits) {
         TSet S;
@@ -39,7 +40,7 @@ public:
     friend constexpr TSet operator-(TSet A, TSet B) { return FromBits(A.FBits & ~B.FBits); }
     friend constexpr bool operator==(TSet A, TSet B) { return A.FBits == B.FBits; }
 
-private:
+  private:
     static constexpr Storage Bit(E V) {
         return static_cast<Storage>(Storage{1} << static_cast<unsigned>(V));
     }

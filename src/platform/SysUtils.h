@@ -21,36 +21,36 @@ String IntToStr(int64_t Value);
 
 // The general error of the platform. Message() is the text exactly as given.
 class Exception : public std::exception {
-public:
+  public:
     explicit Exception(String Message) : FMessage(std::move(Message)) {}
     const String& Message() const noexcept { return FMessage; }
     const char* what() const noexcept override { return FMessage.c_str(); }
 
-private:
+  private:
     String FMessage;
 };
 
 // A failed internal consistency check (see Assert).
 class EAssertionFailed : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 // An index or argument out of range in a list or collection.
 class EListError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 // A component's name or ownership was misused.
 class EComponentError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 // An object could not be assigned to another of an unrelated class.
 class EConvertError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 

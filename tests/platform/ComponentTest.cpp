@@ -12,26 +12,30 @@ namespace {
 // Records the removal notices it hears and forgets a watched component when told,
 // as every component that keeps a pointer must.
 class TWatcher : public TComponent {
-public:
+  public:
     using TComponent::TComponent;
     ~TWatcher() override { Destroying(); }
 
     void Watch(TComponent* C) {
         Watched = C;
-        if (C) C->FreeNotification(this);
+        if (C)
+            C->FreeNotification(this);
     }
     TComponent* Watched = nullptr;
     std::vector<TComponent*> Removed;
     std::function<void(TComponent*)> OnRemove;
     bool WasLoaded = false;
 
-protected:
+  protected:
     void Notification(TComponent* AComponent, TOperation Operation) override {
         TComponent::Notification(AComponent, Operation);
-        if (Operation != opRemove) return;
+        if (Operation != opRemove)
+            return;
         Removed.push_back(AComponent);
-        if (AComponent == Watched) Watched = nullptr;
-        if (OnRemove) OnRemove(AComponent);
+        if (AComponent == Watched)
+            Watched = nullptr;
+        if (OnRemove)
+            OnRemove(AComponent);
     }
     void Loaded() override {
         TComponent::Loaded();
@@ -102,7 +106,8 @@ TEST(Component, ComponentDestroyedWhileBeingNotifiedIsSafe) {
     auto* Trigger = new TComponent(&Form);
     // On hearing of the trigger, the killer destroys a sibling that may not have been told.
     Killer->OnRemove = [&Victim, Trigger](TComponent* C) {
-        if (C != Trigger || Victim == nullptr) return;
+        if (C != Trigger || Victim == nullptr)
+            return;
         TWatcher* Doomed = Victim;
         Victim = nullptr;
         delete Doomed;
@@ -123,12 +128,14 @@ TEST(Component, WatchedComponentDestroyedByAWatcherDuringFreeNotices) {
     Second->Watch(Source);
     // Whoever hears of the source first destroys the other watcher.
     First->OnRemove = [&](TComponent* C) {
-        if (C != Source || Second == nullptr) return;
+        if (C != Source || Second == nullptr)
+            return;
         TWatcher* Partner = std::exchange(Second, nullptr);
         delete Partner;
     };
     Second->OnRemove = [&](TComponent* C) {
-        if (C != Source || First == nullptr) return;
+        if (C != Source || First == nullptr)
+            return;
         TWatcher* Partner = std::exchange(First, nullptr);
         delete Partner;
     };

@@ -11,7 +11,8 @@ TEST(StringList, SortFoldsLettersAndBreaksTiesByBytes) {
     // Folded to upper case, "_" (0x5F) sorts after the letters; ties go by byte order.
     std::vector<String> Expected{"1", "ALPHA", "Alpha", "alpha", "beta", "Zed", "_x"};
     ASSERT_EQ(List.Count(), static_cast<int>(Expected.size()));
-    for (int I = 0; I < List.Count(); ++I) EXPECT_EQ(List[I], Expected[I]) << I;
+    for (int I = 0; I < List.Count(); ++I)
+        EXPECT_EQ(List[I], Expected[I]) << I;
 }
 
 TEST(StringList, TextRoundTripAndChangeEvents) {
@@ -45,17 +46,17 @@ TEST(PointerList, RemoveAndBounds) {
 
 namespace {
 class TNamedItem : public TCollectionItem {
-public:
+  public:
     using TCollectionItem::TCollectionItem;
     String Text;
 };
 
 class TCountingCollection : public TCollection {
-public:
+  public:
     TCountingCollection() : TCollection([](TCollection* C) { return new TNamedItem(C); }) {}
     int Updates = 0;
 
-protected:
+  protected:
     void Update(TCollectionItem*) override { ++Updates; }
 };
 }  // namespace

@@ -1,0 +1,510 @@
+// Table and query cursors.
+#include "platform/DBCursor.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace platform {
+
+// ---- TCursor defaults ----
+
+std::optional<bool> TCursor::Locate(const std::vector<int>&, const std::vector<String>&, bool,
+                                    bool) {
+    return std::nullopt;
+}
+
+std::optional<std::optional<TRow>> TCursor::Lookup(const std::vector<int>&,
+                                                   const std::vector<TValue>&,
+                                                   const std::vector<int>&) {
+    return std::nullopt;
+}
+
+// ---- Bookmark text ----
+
+String EncodeValues(const std::vector<TValue>& Values) {
+    String Result;
+    for (const TValue& V : Values) {
+        String Payload;
+        switch (V.Kind) {
+            case TValue::vkNull:
+                break;
+            case TValue::vkInteger:
+                Payload = std::to_string(V.Integer);
+                break;
+            case TValue::vkFloat: {
+                char Buffer[40];
+                std::snprintf(Buffer, sizeof Buffer, "%.17g", V.Float);
+                Payload = Buffer;
+                break;
+            }
+            case TValue::vkText:
+            case TValue::vkBlob:
+                Payload = V.Text;
+                break;
+        }
+        Result += static_cast<char>('0' + V.Kind);
+        Result += std::to_string(Payload.size()) + ":" + Payload;
+    }
+    return Result;
+}
+
+std::vector<TValue> DecodeValues(const String& Text) {
+    std::vector<TValue> Values;
+    size_t At = 0;
+    auto Fail = [] { return EDatabaseError("Invalid bookmark"); };
+    while (At < Text.size()) {
+        int Kind = Text[At++] - '0';
+        if (Kind < TValue::vkNull || Kind > TValue::vkBlob)
+            throw Fail();
+        size_t Colon = Text.find(':', At);
+        if (Colon == String::npos || Colon == At)
+            throw Fail();
+        size_t Length = 0;
+        for (size_t I = At; I < Colon; ++I) {
+            if (Text[I] < '0' || Text[I] > '9')
+                throw Fail();
+            Length = Length * 10 + static_cast<size_t>(Text[I] - '0');
+        }
+        if (Colon + 1 + Length > Text.size())
+            throw Fail();
+        String Payload = Text.substr(Colon + 1, Length);
+        At = Colon + 1 + Length;
+        switch (Kind) {
+            case TValue::vkNull:
+                Values.push_back(TValue::Null());
+                break;
+            case TValue::vkInteger:
+                Values.push_back(TValue::FromInteger(std::stoll(Payload)));
+                break;
+            case TValue::vkFloat:
+                Values.push_back(TValue::FromFloat(std::stod(Payload)));
+                break;
+            case TValue::vkText:
+                Values.push_back(TValue::FromText(Payload));
+                break;
+            default:
+                Values.push_back(TValue::FromBlob(Payload));
+                break;
+        }
+    }
+    return Values;
+}
+
+// ---- TTableCursor ----
+
+TTableCursor::TTableCursor(TTableCursorSpec Spec) : FSpec(std::move(Spec)) {
+    for (size_t I = 0; I < FSpec.Columns.size(); ++I) {
+        FQuoted.push_back(FSpec.Connection->QuoteIdentifier(FSpec.Columns[I]));
+        if (I > 0)
+            FSelectList += ", ";
+        // Every column gets a plain alias, so that an outer query can order a union by it.
+        FSelectList += FQuoted[I] + " AS c" + std::to_string(I);
+    }
+}
+
+const TRow& TTableCursor::Current() const {
+    return FWindow[FPosition];
+}
+
+TRow TTableCursor::KeyOf(const TRow& Row) const {
+    TRow Key;
+    for (int C : FSpec.OrderColumns)
+        Key.push_back(Row[static_cast<size_t>(C)]);
+    return Key;
+}
+
+bool TTableCursor::ShowWindow(std::vector<TRow> Rows, size_t Position) {
+    if (Rows.empty())
+        return false;
+    FWindow = std::move(Rows);
+    FPosition = Position;
+    return true;
+}
+
+bool TTableCursor::First() {
+    return ShowWindow(Fetch(dForward, nullptr, false), 0);
+}
+
+bool TTableCursor::Last() {
+    std::vector<TRow> Rows = Fetch(dBackward, nullptr, false);
+    size_t Position = Rows.empty() ? 0 : Rows.size() - 1;
+    return ShowWindow(std::move(Rows), Position);
+}
+
+bool TTableCursor::Next() {
+    if (FPosition + 1 < FWindow.size()) {
+        ++FPosition;
+        return true;
+    }
+    TRow Key = KeyOf(Current());
+    return ShowWindow(Fetch(dForward, &Key, false), 0);
+}
+
+bool TTableCursor::Prior() {
+    if (FPosition > 0) {
+        --FPosition;
+        return true;
+    }
+    TRow Key = KeyOf(Current());
+    std::vector<TRow> Rows = Fetch(dBackward, &Key, false);
+    size_t Position = Rows.empty() ? 0 : Rows.size() - 1;
+    return ShowWindow(std::move(Rows), Position);
+}
+
+String TTableCursor::Identity() const {
+    std::vector<TValue> Values;
+    for (int C : FSpec.IdentityColumns)
+        Values.push_back(Current()[static_cast<size_t>(C)]);
+    return EncodeValues(Values);
+}
+
+bool TTableCursor::GotoIdentity(const String& Identity) {
+    std::vector<TValue> Values = DecodeValues(Identity);
+    if (Values.size() != FSpec.IdentityColumns.size())
+        throw EDatabaseError("Invalid bookmark");
+    TConditions Conditions = FilterConditions();
+    for (size_t I = 0; I < Values.size(); ++I) {
+        const String& Column = FQuoted[static_cast<size_t>(FSpec.IdentityColumns[I])];
+        if (Values[I].IsNull())
+            Conditions.push_back({Column + " IS NULL", {}});
+        else
+            Conditions.push_back({Column + " = ?", {Values[I]}});
+    }
+    int ParamNo = 1;
+    std::vector<TValue> Params;
+    for (const TCondition& C : Conditions)
+        Params.insert(Params.end(), C.Params.begin(), C.Params.end());
+    String Sql = SelectSql(Conditions, dForward, ParamNo);
+    std::vector<TRow> Rows = Run(Sql + " LIMIT 1", Params);
+    return ShowWindow(std::move(Rows), 0);
+}
+
+int64_t TTableCursor::RecordCount() {
+    TConditions Conditions = FilterConditions();
+    String Sql = "SELECT COUNT(*) FROM " + FSpec.Connection->QuoteIdentifier(FSpec.Table);
+    std::vector<TValue> Params;
+    int ParamNo = 1;
+    for (size_t I = 0; I < Conditions.size(); ++I) {
+        String Text = Conditions[I].Sql;
+        // Conditions are written with "?"; the engine may number its placeholders.
+        String Numbered;
+        for (char Ch : Text) {
+            if (Ch == '?')
+                Numbered += FSpec.Connection->Placeholder(ParamNo++);
+            else
+                Numbered += Ch;
+        }
+        Sql += (I == 0 ? " WHERE " : " AND ") + Numbered;
+        Params.insert(Params.end(), Conditions[I].Params.begin(), Conditions[I].Params.end());
+    }
+    std::vector<TRow> Rows = Run(Sql, Params);
+    return Rows.empty() || Rows[0].empty() ? 0 : Rows[0][0].Integer;
+}
+
+std::optional<bool> TTableCursor::Locate(const std::vector<int>& Columns,
+                                         const std::vector<String>& Values, bool CaseInsensitive,
+                                         bool PartialKey) {
+    const engine::Connection& Db = *FSpec.Connection;
+    TConditions Conditions = FilterConditions();
+    for (size_t I = 0; I < Columns.size(); ++I) {
+        const String& Column = FQuoted[static_cast<size_t>(Columns[I])];
+        const String& Value = Values[I];
+        if (PartialKey)
+            Conditions.push_back({Db.PrefixCondition(Column, "?", CaseInsensitive),
+                                  {TValue::FromText(Db.PrefixPattern(Value, CaseInsensitive))}});
+        else if (CaseInsensitive)
+            Conditions.push_back(
+                {Db.EqualsIgnoringCaseCondition(Column, "?"), {TValue::FromText(Value)}});
+        else
+            Conditions.push_back({Column + " = ?", {TValue::FromText(Value)}});
+    }
+    int ParamNo = 1;
+    std::vector<TValue> Params;
+    for (const TCondition& C : Conditions)
+        Params.insert(Params.end(), C.Params.begin(), C.Params.end());
+    String Sql = SelectSql(Conditions, dForward, ParamNo) + " LIMIT 1";
+    std::vector<TRow> Rows = Run(Sql, Params);
+    if (Rows.empty())
+        return false;
+    return ShowWindow(std::move(Rows), 0);
+}
+
+std::optional<std::optional<TRow>> TTableCursor::Lookup(const std::vector<int>& KeyColumns,
+                                                        const std::vector<TValue>& KeyValues,
+                                                        const std::vector<int>& ResultColumns) {
+    TConditions Conditions = FilterConditions();
+    for (size_t I = 0; I < KeyColumns.size(); ++I) {
+        const String& Column = FQuoted[static_cast<size_t>(KeyColumns[I])];
+        if (KeyValues[I].IsNull())
+            Conditions.push_back({Column + " IS NULL", {}});
+        else
+            Conditions.push_back({Column + " = ?", {KeyValues[I]}});
+    }
+    int ParamNo = 1;
+    std::vector<TValue> Params;
+    for (const TCondition& C : Conditions)
+        Params.insert(Params.end(), C.Params.begin(), C.Params.end());
+    std::vector<TRow> Rows = Run(SelectSql(Conditions, dForward, ParamNo) + " LIMIT 1", Params);
+    if (Rows.empty())
+        return std::optional<TRow>();
+    TRow Result;
+    for (int C : ResultColumns)
+        Result.push_back(Rows[0][static_cast<size_t>(C)]);
+    return std::optional<TRow>(std::move(Result));
+}
+
+TTableCursor::TConditions TTableCursor::FilterConditions() const {
+    TConditions Conditions;
+    for (size_t I = 0; I < FSpec.FilterColumns.size(); ++I) {
+        const String& Column = FQuoted[static_cast<size_t>(FSpec.FilterColumns[I])];
+        // A null master value matches nothing, as in SQL.
+        Conditions.push_back({Column + " = ?", {FSpec.FilterValues[I]}});
+    }
+    return Conditions;
+}
+
+String TTableCursor::OrderBy(TDirection Direction, const String& Prefix) const {
+    String Sql;
+    for (size_t I = 0; I < FSpec.OrderColumns.size(); ++I) {
+        size_t Column = static_cast<size_t>(FSpec.OrderColumns[I]);
+        Sql += (I == 0 ? " ORDER BY " : ", ");
+        Sql += Prefix.empty() ? FQuoted[Column] : Prefix + std::to_string(Column);
+        if (Direction == dBackward)
+            Sql += " DESC";
+    }
+    return Sql;
+}
+
+String TTableCursor::SelectSql(const TConditions& Conditions, TDirection Direction,
+                               int& ParamNo) const {
+    String Sql =
+        "SELECT " + FSelectList + " FROM " + FSpec.Connection->QuoteIdentifier(FSpec.Table);
+    for (size_t I = 0; I < Conditions.size(); ++I) {
+        Sql += (I == 0 ? " WHERE " : " AND ");
+        for (char Ch : Conditions[I].Sql) {
+            if (Ch == '?')
+                Sql += FSpec.Connection->Placeholder(ParamNo++);
+            else
+                Sql += Ch;
+        }
+    }
+    return Sql + OrderBy(Direction, "");
+}
+
+std::vector<TTableCursor::TConditions> TTableCursor::SeekTerms(TDirection Direction,
+                                                               const TRow& Key,
+                                                               bool Inclusive) const {
+    // The rows beyond Key in the order (o1, ..., on) are the union, over each position i,
+    // of the rows equal to Key on o1..o(i-1) and beyond it on oi. Where nulls sort decides
+    // what "beyond a null" is, so each term is a plain seek the engine can serve by index.
+    const bool NullsFirst = FSpec.Connection->NullsSortFirst();
+    const bool NullsAreBeyond = (Direction == dForward) != NullsFirst;
+    auto Equal = [&](size_t I) -> TCondition {
+        const String& Column = FQuoted[static_cast<size_t>(FSpec.OrderColumns[I])];
+        if (Key[I].IsNull())
+            return {Column + " IS NULL", {}};
+        return {Column + " = ?", {Key[I]}};
+    };
+    std::vector<TConditions> Terms;
+    if (Inclusive) {
+        TConditions Term;
+        for (size_t I = 0; I < Key.size(); ++I)
+            Term.push_back(Equal(I));
+        Terms.push_back(Term);
+    }
+    for (size_t I = Key.size(); I-- > 0;) {
+        TConditions Prefix;
+        for (size_t J = 0; J < I; ++J)
+            Prefix.push_back(Equal(J));
+        const String& Column = FQuoted[static_cast<size_t>(FSpec.OrderColumns[I])];
+        std::vector<TCondition> Beyond;
+        if (Key[I].IsNull()) {
+            if (!NullsAreBeyond)
+                Beyond.push_back({Column + " IS NOT NULL", {}});
+        } else {
+            Beyond.push_back({Column + (Direction == dForward ? " > ?" : " < ?"), {Key[I]}});
+            if (NullsAreBeyond)
+                Beyond.push_back({Column + " IS NULL", {}});
+        }
+        for (const TCondition& B : Beyond) {
+            TConditions Term = Prefix;
+            Term.push_back(B);
+            Terms.push_back(Term);
+        }
+    }
+    return Terms;
+}
+
+std::vector<TRow> TTableCursor::Fetch(TDirection Direction, const TRow* Key, bool Inclusive) {
+    const String Limit = " LIMIT " + std::to_string(FSpec.WindowSize);
+    const TConditions Filter = FilterConditions();
+    std::vector<TConditions> Terms;
+    if (Key == nullptr)
+        Terms.push_back({});
+    else
+        Terms = SeekTerms(Direction, *Key, Inclusive);
+
+    int ParamNo = 1;
+    std::vector<TValue> Params;
+    std::vector<String> Selects;
+    for (TConditions& Term : Terms) {
+        TConditions Conditions = Filter;
+        Conditions.insert(Conditions.end(), Term.begin(), Term.end());
+        for (const TCondition& C : Conditions)
+            Params.insert(Params.end(), C.Params.begin(), C.Params.end());
+        Selects.push_back(SelectSql(Conditions, Direction, ParamNo) + Limit);
+    }
+    String Sql;
+    if (Selects.empty())
+        return {};
+    if (Selects.size() == 1) {
+        Sql = Selects[0];
+    } else {
+        Sql = "SELECT * FROM (";
+        for (size_t I = 0; I < Selects.size(); ++I) {
+            if (I > 0)
+                Sql += " UNION ALL ";
+            Sql += "SELECT * FROM (" + Selects[I] + ") AS t" + std::to_string(I);
+        }
+        Sql += ") AS u" + OrderBy(Direction, "c") + Limit;
+    }
+    std::vector<TRow> Rows = Run(Sql, Params);
+    if (Direction == dBackward)
+        std::reverse(Rows.begin(), Rows.end());
+    return Rows;
+}
+
+std::vector<TRow> TTableCursor::Run(const String& Sql, const std::vector<TValue>& Params) {
+    auto It = FStatements.find(Sql);
+    if (It == FStatements.end()) {
+        // Shapes of statements are few (directions, null patterns); keep the cache bounded.
+        if (FStatements.size() >= 32)
+            FStatements.clear();
+        It = FStatements.emplace(Sql, FSpec.Connection->Prepare(Sql)).first;
+    }
+    engine::Statement& Stmt = *It->second;
+    std::vector<TRow> Rows;
+    try {
+        for (size_t I = 0; I < Params.size(); ++I)
+            Stmt.Bind(static_cast<int>(I) + 1, Params[I]);
+        while (Stmt.Step()) {
+            TRow Row;
+            Row.reserve(static_cast<size_t>(Stmt.ColumnCount()));
+            for (int C = 0; C < Stmt.ColumnCount(); ++C)
+                Row.push_back(Stmt.Column(C));
+            Rows.push_back(std::move(Row));
+        }
+        Stmt.Reset();
+    } catch (...) {
+        FStatements.erase(It);
+        throw;
+    }
+    return Rows;
+}
+
+// ---- TQueryCursor ----
+
+TQueryCursor::TQueryCursor(std::shared_ptr<engine::Connection> Connection, const String& Sql)
+    : FConnection(std::move(Connection)), FSql(Sql), FStatement(FConnection->Prepare(Sql)) {
+    for (int I = 0; I < FStatement->ColumnCount(); ++I) {
+        FNames.push_back(FStatement->ColumnName(I));
+        FTypes.push_back(FStatement->ColumnDeclaredType(I));
+    }
+}
+
+const TRow& TQueryCursor::Current() const {
+    return FWindow[static_cast<size_t>(FPosition - FWindowStart)];
+}
+
+void TQueryCursor::Restart() {
+    FStatement->Reset();
+    FWindow.clear();
+    FWindowStart = 0;
+    FNextRow = 0;
+    FExhausted = false;
+}
+
+bool TQueryCursor::ReadNext() {
+    if (FExhausted)
+        return false;
+    if (!FStatement->Step()) {
+        FExhausted = true;
+        FKnownCount = FNextRow;
+        FStatement->Reset();
+        return false;
+    }
+    TRow Row;
+    for (int C = 0; C < FStatement->ColumnCount(); ++C)
+        Row.push_back(FStatement->Column(C));
+    FWindow.push_back(std::move(Row));
+    if (FWindow.size() > WindowSize) {
+        FWindow.erase(FWindow.begin());
+        ++FWindowStart;
+    }
+    ++FNextRow;
+    return true;
+}
+
+bool TQueryCursor::GotoPosition(int64_t Position) {
+    if (Position < 0)
+        return false;
+    if (Position < FWindowStart)
+        Restart();
+    while (Position >= FNextRow)
+        if (!ReadNext())
+            break;
+    if (Position >= FNextRow || Position < FWindowStart) {
+        // Not there: return to the current row, which the reading may have passed.
+        if (FPosition >= 0 && (FPosition < FWindowStart || FPosition >= FNextRow)) {
+            int64_t Current = FPosition;
+            FPosition = -1;
+            GotoPosition(Current);
+        }
+        return false;
+    }
+    FPosition = Position;
+    return true;
+}
+
+bool TQueryCursor::First() {
+    return GotoPosition(0);
+}
+
+bool TQueryCursor::Last() {
+    while (ReadNext()) {
+    }
+    return FKnownCount > 0 && GotoPosition(FKnownCount - 1);
+}
+
+bool TQueryCursor::Next() {
+    return GotoPosition(FPosition + 1);
+}
+
+bool TQueryCursor::Prior() {
+    return FPosition > 0 && GotoPosition(FPosition - 1);
+}
+
+String TQueryCursor::Identity() const {
+    return EncodeValues({TValue::FromInteger(FPosition)});
+}
+
+bool TQueryCursor::GotoIdentity(const String& Identity) {
+    std::vector<TValue> Values = DecodeValues(Identity);
+    if (Values.size() != 1 || Values[0].Kind != TValue::vkInteger)
+        throw EDatabaseError("Invalid bookmark");
+    return GotoPosition(Values[0].Integer);
+}
+
+int64_t TQueryCursor::RecordCount() {
+    if (FKnownCount >= 0)
+        return FKnownCount;
+    // Count with a second statement, leaving this one where it is.
+    String Sql = FSql;
+    while (!Sql.empty() && (Sql.back() == ';' || static_cast<unsigned char>(Sql.back()) <= 32))
+        Sql.pop_back();
+    std::unique_ptr<engine::Statement> Counter =
+        FConnection->Prepare("SELECT COUNT(*) FROM (" + Sql + ") AS q");
+    return Counter->Step() ? Counter->Column(0).Integer : 0;
+}
+
+}  // namespace platform
