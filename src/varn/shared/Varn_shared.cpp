@@ -396,4 +396,85 @@ String AppendFilter(const String& Filter, String& Link, String& FieldName, Strin
     return R;
 }
 
+// ---------------------------------------------------------------------------------------------
+// Sort orders and master-detail links
+
+namespace {
+
+const TTable* AsTable(const TDataSet* DataSet) {
+    return dynamic_cast<const TTable*>(DataSet);
+}
+
+// The number of fields of a sort field list: the positions that hold ";" or are the last
+// one (a last ";" counts once), so "A;B;" gives 2 and "A;;B" gives 3.
+int CountSortFields(const String& List) {
+    int Count = 0;
+    for (std::size_t I = 0; I < List.size(); ++I)
+        if (List[I] == ';' || I + 1 == List.size())
+            ++Count;
+    return Count;
+}
+
+}  // namespace
+
+String ExtractSortFieldNames(const TDataSet* DataSet) {
+    const TTable* Table = AsTable(DataSet);
+    if (Table == nullptr)
+        return "";
+    String Result;
+    for (int I = 0; I < Table->GetIndexFieldCount(); ++I) {
+        if (I > 0)
+            Result += ";";
+        Result += Table->GetIndexField(I)->GetFieldName();
+    }
+    return Result;
+}
+
+String ExtractFirstSortFieldName(const TDataSet* DataSet) {
+    // 1. Only an open table has a first sort field.
+    const TTable* Table = AsTable(DataSet);
+    if (Table == nullptr || !Table->GetActive())
+        return "";
+    // 2. The leading fields that an open master fixes.
+    int Fixed = 0;
+    TDataSource* Master = Table->GetMasterSource();
+    if (Master != nullptr && Master->GetDataSet() != nullptr && Master->GetDataSet()->GetActive())
+        Fixed = CountSortFields(Table->GetMasterFields());
+    // 3. The index field after them.
+    if (Table->GetIndexFieldCount() <= Fixed)
+        return "";
+    return Table->GetIndexField(Fixed)->GetFieldName();
+}
+
+TDataSource* GetMasterSource(const TDataSet* DataSet) {
+    const TTable* Table = AsTable(DataSet);
+    if (Table == nullptr)
+        throw Exception("GetMasterSource() Unknown DataSet type.");
+    return Table->GetMasterSource();
+}
+
+String GetMasterFields(const TDataSet* DataSet) {
+    const TTable* Table = AsTable(DataSet);
+    if (Table == nullptr)
+        throw Exception("GetMasterFields() Unknown DataSet type.");
+    return Table->GetMasterFields();
+}
+
+void TSortDataLink::DataSetChanged() {
+    // 1, 2. Only a table's order is watched.
+    const TDataSet* DataSet = GetDataSet();
+    if (DataSet == nullptr || AsTable(DataSet) == nullptr)
+        return;
+    // 3, 4. Nothing to report while the order is the one taken last.
+    String New = ExtractSortFieldNames(DataSet);
+    if (New == SortFieldNames)
+        return;
+    // 5, 6. The handler may ask to hear of the same change again.
+    bool Done = true;
+    if (OnSortChange)
+        OnSortChange(this, SortFieldNames, New, Done);
+    if (Done)
+        SortFieldNames = New;
+}
+
 }  // namespace varn

@@ -2,6 +2,9 @@
 // AppendFilter, and (with the data layer) the sort-order and master-detail readers.
 #pragma once
 
+#include <functional>
+
+#include "platform/DBTables.h"
 #include "platform/SysUtils.h"
 
 namespace varn {
@@ -44,5 +47,41 @@ String AppendFilter(const String& Filter, String& Link, String& FieldName, Strin
                     String& Value, String& CorrectedValue, bool Quoted, bool CaseSensitive,
                     const String& Wildcards, const String& TargetWildcards,
                     bool CaseSensitiveContaining, bool Exceptions);
+
+// ---- Sort orders and master-detail links ----
+//
+// A sort field list names fields in sort order joined by ";" ("Name;City"); the empty
+// text means no order. Only a platform::TTable (or a subclass) has an order here.
+
+// The fields of the dataset's current index as a sort field list; empty for null and for
+// every dataset that is not a table.
+String ExtractSortFieldNames(const platform::TDataSet* DataSet);
+// The first field of the current index that the master link does not fix, or empty.
+// Empty as well for a null, closed or non-table dataset.
+String ExtractFirstSortFieldName(const platform::TDataSet* DataSet);
+// The table's master data source (null when it has none). Fails with platform::Exception
+// "GetMasterSource() Unknown DataSet type." for anything but a table.
+platform::TDataSource* GetMasterSource(const platform::TDataSet* DataSet);
+// The table's MasterFields. Fails with "GetMasterFields() Unknown DataSet type." for
+// anything but a table.
+String GetMasterFields(const platform::TDataSet* DataSet);
+
+// The report of a changed sort order: Done comes in true; a handler that sets it false
+// has the same change reported again at the next data-set change.
+using TSortChangeEvent = std::function<void(platform::TObject* Sender, const String& OldFields,
+                                            const String& NewFields, bool& Done)>;
+
+// Watches a table and reports each change of its sort order through OnSortChange.
+class TSortDataLink : public platform::TDataLink {
+  public:
+    TSortDataLink() = default;
+
+    TSortChangeEvent OnSortChange;
+    // The last sort field list that was taken as current.
+    String SortFieldNames;
+
+  protected:
+    void DataSetChanged() override;
+};
 
 }  // namespace varn
