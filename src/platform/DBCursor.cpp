@@ -102,6 +102,11 @@ TTableCursor::TTableCursor(TTableCursorSpec Spec) : FSpec(std::move(Spec)) {
     }
 }
 
+bool TTableCursor::IsTextColumn(int Column) const {
+    return static_cast<size_t>(Column) < FSpec.TextColumns.size() &&
+           FSpec.TextColumns[static_cast<size_t>(Column)];
+}
+
 const TRow& TTableCursor::Current() const {
     return FWindow[FPosition];
 }
@@ -209,6 +214,18 @@ std::optional<bool> TTableCursor::Locate(const std::vector<int>& Columns,
     for (size_t I = 0; I < Columns.size(); ++I) {
         const String& Column = FQuoted[static_cast<size_t>(Columns[I])];
         const String& Value = Values[I];
+        if (PartialKey && IsTextColumn(Columns[I]) && !Value.empty()) {
+            // Text that begins with the value, in any letter case, lies between the value
+            // in capitals and the value in small letters with its last byte raised: a
+            // range the engine can seek in its byte-ordered index before testing the rest.
+            String Low = CaseInsensitive ? UpperCase(Value) : Value;
+            String High = CaseInsensitive ? LowerCase(Value) : Value;
+            Conditions.push_back({Column + " >= ?", {TValue::FromText(Low)}});
+            if (static_cast<unsigned char>(High.back()) < 0xFF) {
+                High.back() = static_cast<char>(High.back() + 1);
+                Conditions.push_back({Column + " < ?", {TValue::FromText(High)}});
+            }
+        }
         if (PartialKey)
             Conditions.push_back({Db.PrefixCondition(Column, "?", CaseInsensitive),
                                   {TValue::FromText(Db.PrefixPattern(Value, CaseInsensitive))}});
@@ -335,14 +352,46 @@ std::vector<TTableCursor::TConditions> TTableCursor::SeekTerms(TDirection Direct
     return Terms;
 }
 
+bool TTableCursor::RowValueSeekIsExact(TDirection Direction, const TRow& Key) const {
+    for (const TValue& Value : Key)
+        if (Value.IsNull()) return false;
+    // Rows null where they differ from Key are excluded; that is right when nulls lie
+    // behind us, or when no order column can be null.
+    if ((Direction == dForward) == FSpec.Connection->NullsSortFirst()) return true;
+    for (int Column : FSpec.OrderColumns)
+        if (FSpec.NotNullColumns.empty() || !FSpec.NotNullColumns[static_cast<size_t>(Column)])
+            return false;
+    return true;
+}
+
+int TTableCursor::NextWindowSize(TDirection Direction) {
+    if (FWindowSize == 0 || Direction != FLastDirection)
+        FWindowSize = FSpec.FirstWindow;
+    else
+        FWindowSize = std::min(FWindowSize * 2, FSpec.MaxWindow);
+    FLastDirection = Direction;
+    return FWindowSize;
+}
+
 std::vector<TRow> TTableCursor::Fetch(TDirection Direction, const TRow* Key, bool Inclusive) {
-    const String Limit = " LIMIT " + std::to_string(FSpec.WindowSize);
+    if (Key == nullptr) FWindowSize = 0;  // a read from either end starts small
+    const String Limit = " LIMIT " + std::to_string(NextWindowSize(Direction));
     const TConditions Filter = FilterConditions();
     std::vector<TConditions> Terms;
-    if (Key == nullptr)
+    if (Key == nullptr) {
         Terms.push_back({});
-    else
+    } else if (!Inclusive && RowValueSeekIsExact(Direction, *Key)) {
+        // One seek on the whole key, which the engine serves from the order's index.
+        String Columns, Marks;
+        for (size_t I = 0; I < Key->size(); ++I) {
+            Columns += (I == 0 ? "" : ", ") + FQuoted[static_cast<size_t>(FSpec.OrderColumns[I])];
+            Marks += I == 0 ? "?" : ", ?";
+        }
+        String Op = Direction == dForward ? " > " : " < ";
+        Terms.push_back({{"(" + Columns + ")" + Op + "(" + Marks + ")", *Key}});
+    } else {
         Terms = SeekTerms(Direction, *Key, Inclusive);
+    }
 
     int ParamNo = 1;
     std::vector<TValue> Params;
@@ -355,22 +404,19 @@ std::vector<TRow> TTableCursor::Fetch(TDirection Direction, const TRow* Key, boo
         Selects.push_back(SelectSql(Conditions, Direction, ParamNo) + Limit);
     }
     String Sql;
-    if (Selects.empty())
-        return {};
+    if (Selects.empty()) return {};
     if (Selects.size() == 1) {
         Sql = Selects[0];
     } else {
         Sql = "SELECT * FROM (";
         for (size_t I = 0; I < Selects.size(); ++I) {
-            if (I > 0)
-                Sql += " UNION ALL ";
+            if (I > 0) Sql += " UNION ALL ";
             Sql += "SELECT * FROM (" + Selects[I] + ") AS t" + std::to_string(I);
         }
         Sql += ") AS u" + OrderBy(Direction, "c") + Limit;
     }
     std::vector<TRow> Rows = Run(Sql, Params);
-    if (Direction == dBackward)
-        std::reverse(Rows.begin(), Rows.end());
+    if (Direction == dBackward) std::reverse(Rows.begin(), Rows.end());
     return Rows;
 }
 

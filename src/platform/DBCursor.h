@@ -51,7 +51,12 @@ struct TTableCursorSpec {
     std::vector<int> IdentityColumns;  // positions in Columns of the primary key or row id
     std::vector<int> FilterColumns;    // positions in Columns that must equal FilterValues
     std::vector<TValue> FilterValues;
-    int WindowSize = 64;
+    std::vector<bool> TextColumns;     // per column: holds text (ordered byte by byte)
+    std::vector<bool> NotNullColumns;  // per column: declared NOT NULL (or a key)
+    // The first read takes FirstWindow rows; reading on in the same direction doubles the
+    // window up to MaxWindow, so that long scans need few statements.
+    int FirstWindow = 32;
+    int MaxWindow = 512;
 };
 
 class TTableCursor : public TCursor {
@@ -79,9 +84,14 @@ class TTableCursor : public TCursor {
     };
     using TConditions = std::vector<TCondition>;
 
-    // Reads up to WindowSize rows in the given direction: from the start or end when
+    // Reads up to a window of rows in the given direction: from the start or end when
     // Key is null, else those after (before) Key, or from Key on when Inclusive.
     std::vector<TRow> Fetch(TDirection Direction, const TRow* Key, bool Inclusive);
+    // Whether one row-value comparison "(o1, ..., on) > (k1, ..., kn)" selects exactly the
+    // rows beyond Key: SQL's NULL logic excludes every row that is null where it differs.
+    bool RowValueSeekIsExact(TDirection Direction, const TRow& Key) const;
+    int NextWindowSize(TDirection Direction);
+    bool IsTextColumn(int Column) const;
     // The conditions, one per union term, that select the rows beyond Key.
     std::vector<TConditions> SeekTerms(TDirection Direction, const TRow& Key, bool Inclusive) const;
     String SelectSql(const TConditions& Conditions, TDirection Direction, int& ParamNo) const;
@@ -97,6 +107,8 @@ class TTableCursor : public TCursor {
     std::vector<TRow> FWindow;
     size_t FPosition = 0;
     std::map<String, std::unique_ptr<engine::Statement>> FStatements;
+    TDirection FLastDirection = dForward;
+    int FWindowSize = 0;
 };
 
 // Reads the rows of a statement in order, keeping a window of recent rows; moving back

@@ -202,11 +202,15 @@ std::unique_ptr<TCursor> TTable::OpenCursor(bool InitializeFields) {
         // The structure: the columns, their field types and the record's identity.
         std::vector<engine::TColumnInfo> Info = Db->TableColumns(FTableName);
         FColumns.clear();
+        FTextColumns.clear();
+        FNotNullColumns.clear();
         std::vector<TFieldType> Types;
         std::vector<std::pair<int, int>> Key;  // position in key, column
         for (size_t I = 0; I < Info.size(); ++I) {
             FColumns.push_back(Info[I].Name);
             Types.push_back(FieldTypeOfDeclaration(Info[I].DeclaredType, Info[I].AutoIncrement));
+            FTextColumns.push_back(Types.back() == ftString || Types.back() == ftMemo);
+            FNotNullColumns.push_back(Info[I].NotNull);
             if (Info[I].PrimaryKeyPosition > 0)
                 Key.push_back({Info[I].PrimaryKeyPosition, static_cast<int>(I)});
         }
@@ -218,6 +222,8 @@ std::unique_ptr<TCursor> TTable::OpenCursor(bool InitializeFields) {
             if (Db->RowIdColumn().empty())
                 throw EDatabaseError(NamedMessage("Table '" + FTableName + "' has no primary key"));
             FColumns.push_back(Db->RowIdColumn());
+            FTextColumns.push_back(false);
+            FNotNullColumns.push_back(true);
             FIdentityColumns.push_back(static_cast<int>(FColumns.size()) - 1);
         }
         BindFields(FColumns, Types);
@@ -256,6 +262,8 @@ std::unique_ptr<TCursor> TTable::OpenCursor(bool InitializeFields) {
         if (std::find(IndexColumns.begin(), IndexColumns.end(), Column) == IndexColumns.end())
             Spec.OrderColumns.push_back(Column);
     Spec.IdentityColumns = FIdentityColumns;
+    Spec.TextColumns = FTextColumns;
+    Spec.NotNullColumns = FNotNullColumns;
 
     // A detail table keeps the records whose leading index fields equal the master's.
     std::optional<std::vector<TValue>> Master = MasterValues();

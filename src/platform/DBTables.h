@@ -86,6 +86,8 @@ class TTable : public TDBDataSet {
     std::unique_ptr<TIndexDefs> FIndexDefs;
     std::unique_ptr<TMasterLink> FMasterLink;
     std::vector<String> FColumns;         // the table's columns, the hidden row id last
+    std::vector<bool> FTextColumns;
+    std::vector<bool> FNotNullColumns;
     std::vector<int> FIdentityColumns;    // primary key (or row id) columns
     std::vector<int> FIndexFieldIndexes;  // positions in Fields() of the current order's fields
     std::optional<std::vector<TValue>> FAppliedMasterValues;

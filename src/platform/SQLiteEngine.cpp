@@ -118,25 +118,27 @@ class SQLiteConnection : public Connection {
     }
 
     std::vector<TColumnInfo> TableColumns(const String& Table) override {
-        auto Info = Prepare("SELECT name, type, pk, \"notnull\" FROM pragma_table_info(?)");
-        Info->Bind(1, TValue::FromText(Table));
+        // The columns, and the table's SQL to tell whether its key is AUTOINCREMENT.
+        Statement& Info = Cached(FColumnsStatement,
+                                 "SELECT p.name, p.type, p.pk, p.\"notnull\", "
+                                 "(SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?1) "
+                                 "FROM pragma_table_info(?1) AS p");
+        Info.Bind(1, TValue::FromText(Table));
         std::vector<TColumnInfo> Columns;
-        while (Info->Step()) {
+        bool Declared = false;
+        while (Info.Step()) {
             TColumnInfo C;
-            C.Name = Info->Column(0).Text;
-            C.DeclaredType = Info->Column(1).Text;
-            C.PrimaryKeyPosition = static_cast<int>(Info->Column(2).Integer);
-            C.NotNull = Info->Column(3).Integer != 0;
+            C.Name = Info.Column(0).Text;
+            C.DeclaredType = Info.Column(1).Text;
+            C.PrimaryKeyPosition = static_cast<int>(Info.Column(2).Integer);
+            C.NotNull = Info.Column(3).Integer != 0;
+            Declared = UpperCase(Info.Column(4).Text).find("AUTOINCREMENT") != String::npos;
             Columns.push_back(C);
         }
+        Info.Reset();
         if (Columns.empty())
-            throw EDatabaseError("Table '" + Table + "' does not exist in database '" + FPath +
-                                 "'");
+            throw EDatabaseError("Table '" + Table + "' does not exist in database '" + FPath + "'");
         // Only an INTEGER PRIMARY KEY declared AUTOINCREMENT counts as an auto-increment key.
-        auto Sql = Prepare("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?");
-        Sql->Bind(1, TValue::FromText(Table));
-        bool Declared =
-            Sql->Step() && UpperCase(Sql->Column(0).Text).find("AUTOINCREMENT") != String::npos;
         for (TColumnInfo& C : Columns)
             C.AutoIncrement =
                 Declared && C.PrimaryKeyPosition == 1 && UpperCase(C.DeclaredType) == "INTEGER";
@@ -145,55 +147,48 @@ class SQLiteConnection : public Connection {
 
     std::vector<TIndexInfo> TableIndexes(const String& Table) override {
         std::vector<TColumnInfo> Columns = TableColumns(Table);
-        std::map<String, std::pair<bool, String>> Listed;  // name -> unique, origin
-        auto List = Prepare("SELECT name, \"unique\", origin FROM pragma_index_list(?)");
-        List->Bind(1, TValue::FromText(Table));
-        while (List->Step())
-            Listed[List->Column(0).Text] = {List->Column(1).Integer != 0, List->Column(2).Text};
+        // Every index with its fields, in the order in which the indexes were made.
+        Statement& List = Cached(
+            FIndexesStatement,
+            "SELECT m.name, il.\"unique\", il.origin, ii.name FROM sqlite_master AS m "
+            "JOIN pragma_index_list(m.tbl_name) AS il ON il.name = m.name "
+            "JOIN pragma_index_info(m.name) AS ii "
+            "WHERE m.type = 'index' AND m.tbl_name = ? COLLATE NOCASE ORDER BY m.rowid, ii.seqno");
+        List.Bind(1, TValue::FromText(Table));
+        std::vector<TIndexInfo> Listed;
+        std::vector<bool> OnExpression;
+        while (List.Step()) {
+            String Name = List.Column(0).Text;
+            if (Listed.empty() || Listed.back().Name != Name) {
+                Listed.push_back({Name, {}, List.Column(2).Text == "pk", List.Column(1).Integer != 0});
+                OnExpression.push_back(false);
+            }
+            TValue Field = List.Column(3);
+            if (Field.IsNull()) OnExpression.back() = true;
+            Listed.back().Fields.push_back(Field.Text);
+        }
+        List.Reset();
 
+        // The primary key first: an INTEGER PRIMARY KEY is the row id and has no index of
+        // its own, so it is described from the columns. An expression is no order of fields.
         std::vector<TIndexInfo> Indexes;
-        // An INTEGER PRIMARY KEY is the table's row id and has no index of its own.
         bool HasPrimaryIndex = std::any_of(Listed.begin(), Listed.end(),
-                                           [](const auto& L) { return L.second.second == "pk"; });
+                                           [](const TIndexInfo& I) { return I.Primary; });
         std::vector<TColumnInfo> Key;
         for (const TColumnInfo& C : Columns)
-            if (C.PrimaryKeyPosition > 0)
-                Key.push_back(C);
+            if (C.PrimaryKeyPosition > 0) Key.push_back(C);
         std::sort(Key.begin(), Key.end(), [](const TColumnInfo& A, const TColumnInfo& B) {
             return A.PrimaryKeyPosition < B.PrimaryKeyPosition;
         });
         if (!HasPrimaryIndex && !Key.empty()) {
             TIndexInfo Primary{"", {}, true, true};
-            for (const TColumnInfo& C : Key)
-                Primary.Fields.push_back(C.Name);
+            for (const TColumnInfo& C : Key) Primary.Fields.push_back(C.Name);
             Indexes.push_back(Primary);
         }
-        // In the order in which they were made, the primary key's index first.
-        auto Names = Prepare(
-            "SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = ? COLLATE NOCASE "
-            "ORDER BY rowid");
-        Names->Bind(1, TValue::FromText(Table));
-        std::vector<TIndexInfo> Others;
-        while (Names->Step()) {
-            String Name = Names->Column(0).Text;
-            auto L = Listed.find(Name);
-            if (L == Listed.end())
-                continue;
-            TIndexInfo Index{Name, {}, L->second.second == "pk", L->second.first};
-            auto Info = Prepare("SELECT name FROM pragma_index_info(?) ORDER BY seqno");
-            Info->Bind(1, TValue::FromText(Name));
-            bool OnExpression = false;
-            while (Info->Step()) {
-                TValue Field = Info->Column(0);
-                if (Field.IsNull())
-                    OnExpression = true;
-                Index.Fields.push_back(Field.Text);
-            }
-            if (OnExpression)
-                continue;  // an expression is no order of fields
-            (Index.Primary ? Indexes : Others).push_back(Index);
-        }
-        Indexes.insert(Indexes.end(), Others.begin(), Others.end());
+        for (size_t I = 0; I < Listed.size(); ++I)
+            if (Listed[I].Primary && !OnExpression[I]) Indexes.push_back(Listed[I]);
+        for (size_t I = 0; I < Listed.size(); ++I)
+            if (!Listed[I].Primary && !OnExpression[I]) Indexes.push_back(Listed[I]);
         return Indexes;
     }
 
@@ -242,8 +237,16 @@ class SQLiteConnection : public Connection {
     }
 
   private:
+    // A catalogue statement, prepared on first use and kept.
+    Statement& Cached(std::unique_ptr<Statement>& Slot, const char* Sql) {
+        if (!Slot) Slot = Prepare(Sql);
+        return *Slot;
+    }
+
     String FPath;
     sqlite3* FDb = nullptr;
+    std::unique_ptr<Statement> FColumnsStatement;
+    std::unique_ptr<Statement> FIndexesStatement;
 };
 
 }  // namespace
