@@ -77,7 +77,7 @@ std::shared_ptr<engine::Connection> ConnectDatabase(const String& DatabaseName) 
         throw EDatabaseError("No database name given");
     TAlias Alias = Resolve(DatabaseName);
     auto Key = std::make_tuple(Alias.Engine, Alias.Target);
-    if (auto Existing = Connections()[Key].lock())
+    if (auto Existing = Connections()[Key].lock(); Existing && !Existing->IsBroken())
         return Existing;
     std::shared_ptr<engine::Connection> Connection;
     switch (Alias.Engine) {
@@ -85,8 +85,8 @@ std::shared_ptr<engine::Connection> ConnectDatabase(const String& DatabaseName) 
             Connection = engine::ConnectSQLite(Alias.Target);
             break;
         case dePostgreSQL:
-            throw EDatabaseError("Cannot open database '" + DatabaseName +
-                                 "': this build has no PostgreSQL engine");
+            Connection = engine::ConnectPostgreSQL(Alias.Target);
+            break;
     }
     Connections()[Key] = Connection;
     return Connection;

@@ -101,10 +101,15 @@ class Connection {
     virtual String PrefixPattern(const String& Prefix, bool CaseInsensitive) const = 0;
     // An SQL condition that Column equals parameter Param with letters a to z folded.
     virtual String EqualsIgnoringCaseCondition(const String& Column, const String& Param) const = 0;
+    // True when the connection is known to be lost (its server ended it); such a
+    // connection is not shared any more.
+    virtual bool IsBroken() const { return false; }
 };
 
 // Opens an SQLite database file, which must exist.
 std::shared_ptr<Connection> ConnectSQLite(const String& Path);
+// Connects to a PostgreSQL server with a libpq connection string.
+std::shared_ptr<Connection> ConnectPostgreSQL(const String& ConnectionString);
 
 }  // namespace engine
 
