@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/DBCursor.h"
 
@@ -290,10 +291,19 @@ String TDataSet::NamedMessage(const String& Message) const {
 }
 
 void TDataSet::SetActive(bool Value) {
+    if (GetComponentState().Contains(csLoading)) {
+        FStreamedActive = Value;
+        return;
+    }
     if (Value)
         Open();
     else
         Close();
+}
+
+void TDataSet::Loaded() {
+    TComponent::Loaded();
+    if (FStreamedActive) Open();
 }
 
 void TDataSet::Open() {
@@ -496,6 +506,36 @@ int TDataSet::MoveBy(int Distance) {
     --FDisableCount;
     if (Moved != 0)
         NotifyScrolled(Moved);
+    return Moved;
+}
+
+int TDataSet::PeekRecords(int Count, const std::function<void()>& Visit) {
+    CheckActive();
+    if (IsEmpty())
+        return 0;
+    bool Forward = Count > 0;
+    int Moved = 0;
+    // The cursor's own moves, undone in reverse, leave the dataset's flags as they were.
+    auto ReturnToCurrent = [&] {
+        if (Moved == 0)
+            return;
+        for (int I = 0; I < Moved; ++I)
+            Forward ? FCursor->Prior() : FCursor->Next();
+        CalculateFields();
+    };
+    try {
+        for (int Left = std::abs(Count); Left > 0; --Left) {
+            if (!(Forward ? FCursor->Next() : FCursor->Prior()))
+                break;
+            ++Moved;
+            CalculateFields();
+            Visit();
+        }
+    } catch (...) {
+        ReturnToCurrent();
+        throw;
+    }
+    ReturnToCurrent();
     return Moved;
 }
 

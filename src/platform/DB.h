@@ -147,6 +147,7 @@ class TDataSet : public TComponent {
     void Open();
     void Close();
     bool GetActive() const { return FCursor != nullptr; }
+    // While the dataset is being loaded from a form, opening waits for Loaded.
     void SetActive(bool Value);
 
     int FieldCount() const { return static_cast<int>(FFields.size()); }
@@ -164,6 +165,10 @@ class TDataSet : public TComponent {
     void Prior();
     // Moves Distance records forward (negative: back); gives the number moved.
     int MoveBy(int Distance);
+    // Makes each of up to |Count| records after (Count > 0) or before (Count < 0) the
+    // current one current in turn, nearest first, calls Visit, and returns to the current
+    // record; data links hear nothing of it. Gives the number of records visited.
+    int PeekRecords(int Count, const std::function<void()>& Visit);
     bool GetEOF() const { return FEOF; }
     bool GetBOF() const { return FBOF; }
     bool IsEmpty() const { return FEOF && FBOF; }
@@ -210,6 +215,7 @@ class TDataSet : public TComponent {
     const std::vector<TDataSource*>& DataSources() const { return FDataSources; }
 
   protected:
+    void Loaded() override;
     // Makes the cursor over the records. At Open (InitializeFields true) it first reads
     // the structure and binds the fields with BindFields; when the cursor is remade for a
     // new order or filter, the fields stay as they are.
@@ -258,6 +264,7 @@ class TDataSet : public TComponent {
     bool FBOF = true;
     bool FEOF = true;
     bool FCalculating = false;
+    bool FStreamedActive = false;
     int FDisableCount = 0;
     bool FActiveWhenDisabled = false;
     uint64_t FSerial;
