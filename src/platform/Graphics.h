@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/Classes.h"
+#include "platform/Resources.h"
 
 namespace platform {
 
@@ -36,6 +37,12 @@ constexpr TColor clHighlightText = static_cast<TColor>(0x8000000E);
 constexpr TColor clBtnFace = static_cast<TColor>(0x8000000F);
 constexpr TColor clBtnText = static_cast<TColor>(0x80000012);
 constexpr TColor cl3DLight = static_cast<TColor>(0x80000016);
+
+// A picture that cannot be read: not an image of a format and kind the loader knows.
+class EInvalidGraphic : public Exception {
+  public:
+    using Exception::Exception;
+};
 
 enum TFontStyle : uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 using TFontStyles = TSet<TFontStyle, uint8_t>;
@@ -89,6 +96,12 @@ class TBitmap : public TPersistent {
     // The colour drawn transparent: that of the lower-left pixel.
     TColor TransparentColor() const { return Empty() ? clNone : GetPixel(0, FHeight - 1); }
     void Assign(const TPersistent* Source) override;
+    // Loads the bitmap resource Name of Module: a BMP file image (file header, then an
+    // info header of 40 bytes or more), uncompressed, 1, 4 or 8 bits per pixel with a
+    // palette or 24 without, rows bottom-up or top-down. Keeps the image's bits per pixel.
+    // Fails with EResNotFound when the module has no such resource and with
+    // EInvalidGraphic when it is not such an image; the bitmap is then unchanged.
+    void LoadFromResourceName(TModule Module, const String& Name);
 
   protected:
     void SetBitsPerPixel(int Value) { FBitsPerPixel = Value; }
