@@ -1,0 +1,159 @@
+// The sort combo box on PostgreSQL tables (scripts/with-postgres.sh starts the server):
+// server tables are offered their fields, or with StrictServerIndexing their indexes.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "platform/DBTables.h"
+#include "varn/sortcombo/DBSortComboBox.h"
+
+using namespace platform;
+using namespace varn;
+
+namespace {
+
+std::vector<String> ItemsOf(const TCustomComboBox& Box) {
+    std::vector<String> Items;
+    for (int I = 0; I < Box.GetItems()->Count(); ++I)
+        Items.push_back(Box.GetItems()->Get(I));
+    return Items;
+}
+
+// Each test works in a schema of its own, reached through the alias SORTCOMBO_PG.
+class SortComboBoxServerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const char* ConnInfo = std::getenv("VARN_PG_CONNINFO");
+        ASSERT_NE(ConnInfo, nullptr)
+            << "VARN_PG_CONNINFO is not set: these tests need the PostgreSQL test server. "
+               "Run them through scripts/with-postgres.sh (make test does).";
+        static int Count = 0;
+        Schema = "sortcombo_" + std::to_string(getpid()) + "_" + std::to_string(++Count);
+        Admin = engine::ConnectPostgreSQL(ConnInfo);
+        Admin->Execute("DROP SCHEMA IF EXISTS " + Schema + " CASCADE");
+        Admin->Execute("CREATE SCHEMA " + Schema);
+        String S = Schema + ".";
+        for (const String& Sql : {
+                 "CREATE DOMAIN " + S + "memo AS TEXT",
+                 "CREATE TABLE " + S + "customer (\"CustNo\" INTEGER PRIMARY KEY," +
+                     " \"Name\" VARCHAR(30), \"City\" VARCHAR(30), \"Notes\" " + S + "memo)",
+                 "CREATE INDEX customer_name ON " + S + "customer (\"Name\")",
+                 "CREATE INDEX customer_city_name ON " + S + "customer (\"City\", \"Name\")",
+                 "CREATE TABLE " + S + "orders (\"OrderNo\" INTEGER PRIMARY KEY," +
+                     " \"CustNo\" INTEGER, \"SaleDate\" DATE)",
+                 "CREATE INDEX orders_cust_order ON " + S + "orders (\"CustNo\", \"OrderNo\")",
+                 "INSERT INTO " + S + "customer VALUES (1, 'Carter', 'Rome', NULL)," +
+                     " (2, 'Adams', 'Oslo', NULL), (3, 'Baker', 'Lima', NULL)",
+                 "INSERT INTO " + S + "orders VALUES (10, 1, '2024-03-01')," +
+                     " (11, 1, '2024-01-05'), (12, 2, '2024-02-02')",
+             })
+            Admin->Execute(Sql);
+        RegisterAlias("SORTCOMBO_PG", dePostgreSQL,
+                      String(ConnInfo) + " options='-c search_path=" + Schema + "'");
+
+        Form->SetBounds(0, 0, 400, 300);
+        Customers = MakeTable("customer");
+        CustomerSource = new TDataSource(Form);
+        CustomerSource->SetDataSet(Customers);
+        Combo = new TDBSortComboBox(Form);
+        Combo->SetParent(Form);
+        Combo->SetOnSort([this](TObject*, TDataSet*, const String& Fields) {
+            Log.push_back("OnSort " + Fields);
+        });
+        Combo->SetAfterSortChange(
+            [this](TDataSet*) { Log.push_back("AfterSortChange " + Combo->GetText()); });
+    }
+
+    void TearDown() override {
+        FormOwner.reset();
+        if (Admin)
+            Admin->Execute("DROP SCHEMA IF EXISTS " + Schema + " CASCADE");
+        UnregisterAlias("SORTCOMBO_PG");
+    }
+
+    TTable* MakeTable(const char* Name) {
+        auto* Table = new TTable(Form);
+        Table->SetDatabaseName("SORTCOMBO_PG");
+        Table->SetTableName(Name);
+        return Table;
+    }
+
+    void Retype(const String& Text) {
+        Input.ClickOn(*Combo);
+        for (size_t I = Combo->GetText().size(); I > 0; --I)
+            Input.Press(VK_BACK);
+        Input.TypeText(Text);
+    }
+
+    String Names() {
+        String Result;
+        for (Customers->First(); !Customers->GetEOF(); Customers->Next())
+            Result += Customers->FieldByName("Name")->GetAsString() + " ";
+        return Result;
+    }
+
+    String Schema;
+    std::shared_ptr<engine::Connection> Admin;
+    TForm* Form = new TForm(nullptr);
+    std::unique_ptr<TForm> FormOwner{Form};
+    TInput Input{*Form};
+    TTable* Customers = nullptr;
+    TDataSource* CustomerSource = nullptr;
+    TDBSortComboBox* Combo = nullptr;
+    std::vector<String> Log;
+};
+
+}  // namespace
+
+TEST_F(SortComboBoxServerTest, ServerTable_OffersItsDataFieldsAndSortsByAnyOfThem) {
+    Customers->Open();
+    Combo->SetDataSource(CustomerSource);
+    Input.OpenList(*Combo);
+    EXPECT_EQ(ItemsOf(*Combo), (std::vector<String>{"CustNo", "Name", "City"}));  // no memo
+    Input.PickListItem(*Combo, 2);
+    EXPECT_EQ(Customers->GetIndexFieldNames(), "City");
+    EXPECT_EQ(Names(), "Baker Adams Carter ");
+    EXPECT_EQ(Log, (std::vector<String>{"AfterSortChange City", "OnSort City"}));
+
+    // Any typed list of fields is applied, index or not.
+    Retype("City;CustNo");
+    Input.Press(VK_RETURN);
+    EXPECT_EQ(Customers->GetIndexFieldNames(), "City;CustNo");
+    EXPECT_EQ(Combo->GetText(), "City;CustNo");
+}
+
+TEST_F(SortComboBoxServerTest, StrictServerIndexing_OffersOnlyTheIndexes) {
+    Customers->Open();
+    Combo->SetStrictServerIndexing(true);
+    Combo->SetDataSource(CustomerSource);
+    Input.OpenList(*Combo);
+    EXPECT_EQ(ItemsOf(*Combo), (std::vector<String>{"CustNo", "Name", "City;Name"}));
+    Input.PickListItem(*Combo, 1);
+    EXPECT_EQ(Names(), "Adams Baker Carter ");
+}
+
+TEST_F(SortComboBoxServerTest, ServerDetailTable_OffersEachFieldAfterTheMasterFields) {
+    TTable* Orders = MakeTable("orders");
+    Orders->SetIndexFieldNames("CustNo");
+    Orders->SetMasterSource(CustomerSource);
+    Orders->SetMasterFields("CustNo");
+    auto* OrderSource = new TDataSource(Form);
+    OrderSource->SetDataSet(Orders);
+    Customers->Open();
+    Orders->Open();
+    Combo->SetDataSource(OrderSource);
+    Input.OpenList(*Combo);
+    EXPECT_EQ(ItemsOf(*Combo),
+              (std::vector<String>{"CustNo;OrderNo", "CustNo", "CustNo;SaleDate"}));
+    Input.PickListItem(*Combo, 2);
+    EXPECT_EQ(Orders->GetIndexFieldNames(), "CustNo;SaleDate");
+    Orders->First();
+    EXPECT_EQ(Orders->FieldByName("OrderNo")->GetAsString(), "11");  // the earlier sale
+    Retype("OrderNo");
+    Input.Press(VK_RETURN);
+    EXPECT_EQ(Orders->GetIndexFieldNames(), "CustNo;OrderNo");
+    EXPECT_EQ(Combo->GetText(), "CustNo;OrderNo");
+}
