@@ -322,8 +322,41 @@ void TInput::KeyUp(Word Key, TShiftState Shift) {
     Deliver(Shift, [&] { KeyTarget()->KeyUp(Key, Shift); });
 }
 
+namespace {
+
+// The key that types a character on a US keyboard layout, and whether Shift is held for
+// it: letters and digits are their own keys; punctuation has keys of its own, never one
+// of the navigation keys that share its byte value.
+std::pair<Word, bool> KeyOfChar(char C) {
+    if (C >= 'a' && C <= 'z')
+        return {static_cast<Word>(C - 'a' + 'A'), false};
+    if ((C >= 'A' && C <= 'Z') || (C >= '0' && C <= '9') || C == ' ')
+        return {static_cast<Word>(C), C >= 'A' && C <= 'Z'};
+    static const char Shifted[] = ")!@#$%^&*(";
+    for (int Digit = 0; Digit < 10; ++Digit)
+        if (C == Shifted[Digit])
+            return {static_cast<Word>('0' + Digit), true};
+    static const struct {
+        char Plain, Shifted;
+        Word Key;
+    } Punctuation[] = {{';', ':', 186},  {'=', '+', 187}, {',', '<', 188}, {'-', '_', 189},
+                       {'.', '>', 190},  {'/', '?', 191}, {'`', '~', 192}, {'[', '{', 219},
+                       {'\\', '|', 220}, {']', '}', 221}, {'\'', '"', 222}};
+    for (const auto& P : Punctuation) {
+        if (C == P.Plain)
+            return {P.Key, false};
+        if (C == P.Shifted)
+            return {P.Key, true};
+    }
+    return {223, false};  // any other byte: a key of its own
+}
+
+}  // namespace
+
 void TInput::TypeChar(char C, TShiftState Shift) {
-    Word Key = static_cast<Word>(static_cast<unsigned char>(UpperCase(String(1, C))[0]));
+    auto [Key, NeedsShift] = KeyOfChar(C);
+    if (NeedsShift)
+        Shift.Include(ssShift);
     KeyDown(Key, Shift);
     Deliver(Shift, [&] {
         TWinControl* Target = KeyTarget();

@@ -66,6 +66,18 @@ TEST_F(FormFixture, KeysGoToTheFocusedControlAndTheApplicationMayCancelThem) {
     EXPECT_THROW(Edit->SetFocus(), EInvalidOperation);
 }
 
+TEST_F(FormFixture, TypingPunctuationNeverActsAsANavigationKey) {
+    // Bytes such as '(' and '.' share their values with the arrow and Delete keys.
+    auto* Edit = new TRecordingEdit(Form);
+    Edit->SetParent(Form);
+    Edit->SetFocus();
+    Input.TypeText("a(b).'&%$#\xE8");
+    EXPECT_EQ(Edit->GetText(), "a(b).'&%$#\xE8");
+    for (const std::string& Entry : Edit->Log)
+        for (int Navigation : {VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN, VK_DELETE, VK_HOME, VK_END})
+            EXPECT_NE(Entry, "key " + std::to_string(Navigation));
+}
+
 TEST_F(FormFixture, EditChangesFireForTypedAndSetText) {
     auto* Edit = new TEdit(Form);
     Edit->SetParent(Form);
