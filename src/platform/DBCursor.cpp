@@ -354,10 +354,12 @@ std::vector<TTableCursor::TConditions> TTableCursor::SeekTerms(TDirection Direct
 
 bool TTableCursor::RowValueSeekIsExact(TDirection Direction, const TRow& Key) const {
     for (const TValue& Value : Key)
-        if (Value.IsNull()) return false;
+        if (Value.IsNull())
+            return false;
     // Rows null where they differ from Key are excluded; that is right when nulls lie
     // behind us, or when no order column can be null.
-    if ((Direction == dForward) == FSpec.Connection->NullsSortFirst()) return true;
+    if ((Direction == dForward) == FSpec.Connection->NullsSortFirst())
+        return true;
     for (int Column : FSpec.OrderColumns)
         if (FSpec.NotNullColumns.empty() || !FSpec.NotNullColumns[static_cast<size_t>(Column)])
             return false;
@@ -374,7 +376,8 @@ int TTableCursor::NextWindowSize(TDirection Direction) {
 }
 
 std::vector<TRow> TTableCursor::Fetch(TDirection Direction, const TRow* Key, bool Inclusive) {
-    if (Key == nullptr) FWindowSize = 0;  // a read from either end starts small
+    if (Key == nullptr)
+        FWindowSize = 0;  // a read from either end starts small
     const String Limit = " LIMIT " + std::to_string(NextWindowSize(Direction));
     const TConditions Filter = FilterConditions();
     std::vector<TConditions> Terms;
@@ -404,19 +407,22 @@ std::vector<TRow> TTableCursor::Fetch(TDirection Direction, const TRow* Key, boo
         Selects.push_back(SelectSql(Conditions, Direction, ParamNo) + Limit);
     }
     String Sql;
-    if (Selects.empty()) return {};
+    if (Selects.empty())
+        return {};
     if (Selects.size() == 1) {
         Sql = Selects[0];
     } else {
         Sql = "SELECT * FROM (";
         for (size_t I = 0; I < Selects.size(); ++I) {
-            if (I > 0) Sql += " UNION ALL ";
+            if (I > 0)
+                Sql += " UNION ALL ";
             Sql += "SELECT * FROM (" + Selects[I] + ") AS t" + std::to_string(I);
         }
         Sql += ") AS u" + OrderBy(Direction, "c") + Limit;
     }
     std::vector<TRow> Rows = Run(Sql, Params);
-    if (Direction == dBackward) std::reverse(Rows.begin(), Rows.end());
+    if (Direction == dBackward)
+        std::reverse(Rows.begin(), Rows.end());
     return Rows;
 }
 

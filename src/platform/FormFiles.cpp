@@ -14,25 +14,29 @@ namespace {
 // ---- Writing ----
 
 String QuoteText(const String& Text) {
-    if (Text.empty()) return "''";
+    if (Text.empty())
+        return "''";
     String Result;
     bool InQuotes = false;
     for (char C : Text) {
         auto Byte = static_cast<unsigned char>(C);
         if (Byte >= 32 && Byte <= 126) {
-            if (!InQuotes) Result += '\'';
+            if (!InQuotes)
+                Result += '\'';
             InQuotes = true;
             if (C == '\'')
                 Result += "''";
             else
                 Result += C;
         } else {
-            if (InQuotes) Result += '\'';
+            if (InQuotes)
+                Result += '\'';
             InQuotes = false;
             Result += "#" + std::to_string(Byte);
         }
     }
-    if (InQuotes) Result += '\'';
+    if (InQuotes)
+        Result += '\'';
     return Result;
 }
 
@@ -41,16 +45,20 @@ String QuoteText(const String& Text) {
 const TComponent* Container(const TComponent* Root, const TComponent* Component) {
     if (auto* Control = dynamic_cast<const TControl*>(Component)) {
         const TWinControl* Parent = Control->GetParent();
-        if (Parent != nullptr && Parent != Root && Parent->GetOwner() == Root) return Parent;
+        if (Parent != nullptr && Parent != Root && Parent->GetOwner() == Root)
+            return Parent;
     }
     return Root;
 }
 
 String ValueText(const TPropertyInfo& Property, const TPropertyValue& Value, const String& Indent) {
     switch (Property.Type.Kind) {
-        case tkInteger: return std::to_string(ValueAsInteger(Value, Property.Name));
-        case tkBoolean: return ValueAsBoolean(Value, Property.Name) ? "True" : "False";
-        case tkString: return QuoteText(ValueAsString(Value, Property.Name));
+        case tkInteger:
+            return std::to_string(ValueAsInteger(Value, Property.Name));
+        case tkBoolean:
+            return ValueAsBoolean(Value, Property.Name) ? "True" : "False";
+        case tkString:
+            return QuoteText(ValueAsString(Value, Property.Name));
         case tkEnumeration: {
             int64_t Ordinal = ValueAsInteger(Value, Property.Name);
             const auto& Names = Property.Type.EnumNames;
@@ -62,8 +70,10 @@ String ValueText(const TPropertyInfo& Property, const TPropertyValue& Value, con
             int64_t Bits = ValueAsInteger(Value, Property.Name);
             String Result = "[";
             for (size_t I = 0; I < Property.Type.EnumNames.size(); ++I) {
-                if ((Bits >> I & 1) == 0) continue;
-                if (Result.size() > 1) Result += ", ";
+                if ((Bits >> I & 1) == 0)
+                    continue;
+                if (Result.size() > 1)
+                    Result += ", ";
                 Result += Property.Type.EnumNames[I];
             }
             return Result + "]";
@@ -76,7 +86,8 @@ String ValueText(const TPropertyInfo& Property, const TPropertyValue& Value, con
         case tkStrings: {
             std::vector<String> Lines = ValueAsStrings(Value, Property.Name);
             String Result = "(";
-            for (const String& Line : Lines) Result += "\n" + Indent + "  " + QuoteText(Line);
+            for (const String& Line : Lines)
+                Result += "\n" + Indent + "  " + QuoteText(Line);
             return Result + ")";
         }
     }
@@ -111,18 +122,20 @@ struct TToken {
 };
 
 class TLexer {
-public:
+  public:
     explicit TLexer(const String& Text) : FText(Text) {}
 
     TToken Next() {
         SkipBlanks();
         TToken Token;
         Token.Line = FLine;
-        if (FAt >= FText.size()) return Token;
+        if (FAt >= FText.size())
+            return Token;
         char C = FText[FAt];
         if (IsIdentStart(C)) {
             size_t Start = FAt;
-            while (FAt < FText.size() && (IsIdentStart(FText[FAt]) || IsDigit(FText[FAt]) || FText[FAt] == '.'))
+            while (FAt < FText.size() &&
+                   (IsIdentStart(FText[FAt]) || IsDigit(FText[FAt]) || FText[FAt] == '.'))
                 ++FAt;
             Token.Kind = tkIdent;
             Token.Text = FText.substr(Start, FAt - Start);
@@ -131,7 +144,8 @@ public:
             Token.Text = ReadString(Token.Line);
         } else if (IsDigit(C) || C == '-' || C == '$') {
             size_t Start = FAt++;
-            while (FAt < FText.size() && (IsDigit(FText[FAt]) || IsHex(FText[FAt]))) ++FAt;
+            while (FAt < FText.size() && (IsDigit(FText[FAt]) || IsHex(FText[FAt])))
+                ++FAt;
             Token.Kind = tkNumber;
             Token.Text = FText.substr(Start, FAt - Start);
         } else {
@@ -142,7 +156,7 @@ public:
         return Token;
     }
 
-private:
+  private:
     static bool IsIdentStart(char C) {
         return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || C == '_';
     }
@@ -151,7 +165,8 @@ private:
 
     void SkipBlanks() {
         while (FAt < FText.size() && static_cast<unsigned char>(FText[FAt]) <= 32) {
-            if (FText[FAt] == '\n') ++FLine;
+            if (FText[FAt] == '\n')
+                ++FLine;
             ++FAt;
         }
     }
@@ -162,9 +177,14 @@ private:
         while (FAt < FText.size() && (FText[FAt] == '\'' || FText[FAt] == '#')) {
             if (FText[FAt] == '#') {
                 size_t Start = ++FAt;
-                while (FAt < FText.size() && IsDigit(FText[FAt])) ++FAt;
-                int Code = FAt > Start && FAt - Start <= 3 ? std::stoi(FText.substr(Start, FAt - Start)) : 256;
-                if (Code > 255) throw EFormFileError("Line " + std::to_string(Line) + ": invalid character code");
+                while (FAt < FText.size() && IsDigit(FText[FAt]))
+                    ++FAt;
+                int Code = FAt > Start && FAt - Start <= 3
+                               ? std::stoi(FText.substr(Start, FAt - Start))
+                               : 256;
+                if (Code > 255)
+                    throw EFormFileError("Line " + std::to_string(Line) +
+                                         ": invalid character code");
                 Result += static_cast<char>(Code);
                 continue;
             }
@@ -208,16 +228,17 @@ struct TObjectNode {
 };
 
 class TParser {
-public:
+  public:
     explicit TParser(const String& Text) : FLexer(Text) { Advance(); }
 
     std::unique_ptr<TObjectNode> ParseForm() {
         auto Root = ParseObject();
-        if (FToken.Kind != tkEnd) Fail("text after the end of the form");
+        if (FToken.Kind != tkEnd)
+            Fail("text after the end of the form");
         return Root;
     }
 
-private:
+  private:
     [[noreturn]] void Fail(const String& What) const {
         throw EFormFileError("Line " + std::to_string(FToken.Line) + ": " + What);
     }
@@ -232,15 +253,18 @@ private:
     }
 
     std::unique_ptr<TObjectNode> ParseObject() {
-        if (!IsWord("object")) Fail("'object' expected");
+        if (!IsWord("object"))
+            Fail("'object' expected");
         auto Node = std::make_unique<TObjectNode>();
         Node->Line = FToken.Line;
         Advance();
-        if (FToken.Kind != tkIdent) Fail("a component name expected");
+        if (FToken.Kind != tkIdent)
+            Fail("a component name expected");
         Node->Name = FToken.Text;
         Advance();
         Expect(":");
-        if (FToken.Kind != tkIdent) Fail("a class name expected");
+        if (FToken.Kind != tkIdent)
+            Fail("a class name expected");
         Node->ClassName = FToken.Text;
         Advance();
         for (;;) {
@@ -255,7 +279,8 @@ private:
                 Node->Children.push_back(ParseObject());
                 continue;
             }
-            if (FToken.Kind != tkIdent) Fail("a property name expected");
+            if (FToken.Kind != tkIdent)
+                Fail("a property name expected");
             String Name = FToken.Text;
             int Line = FToken.Line;
             Advance();
@@ -267,14 +292,23 @@ private:
     TRawValue ParseValue() {
         TRawValue Value{};
         switch (FToken.Kind) {
-            case tkIdent: Value = {TRawValue::rvIdent, FToken.Text, {}}; break;
-            case tkString: Value = {TRawValue::rvString, FToken.Text, {}}; break;
-            case tkNumber: Value = {TRawValue::rvNumber, FToken.Text, {}}; break;
+            case tkIdent:
+                Value = {TRawValue::rvIdent, FToken.Text, {}};
+                break;
+            case tkString:
+                Value = {TRawValue::rvString, FToken.Text, {}};
+                break;
+            case tkNumber:
+                Value = {TRawValue::rvNumber, FToken.Text, {}};
+                break;
             case tkSymbol:
-                if (FToken.Text == "[") return ParseSet();
-                if (FToken.Text == "(") return ParseList();
+                if (FToken.Text == "[")
+                    return ParseSet();
+                if (FToken.Text == "(")
+                    return ParseList();
                 Fail("a value expected");
-            case tkEnd: Fail("a value expected");
+            case tkEnd:
+                Fail("a value expected");
         }
         Advance();
         return Value;
@@ -284,11 +318,14 @@ private:
         TRawValue Value{TRawValue::rvSet, "", {}};
         Advance();
         while (!(FToken.Kind == tkSymbol && FToken.Text == "]")) {
-            if (FToken.Kind != tkIdent) Fail("a set member expected");
+            if (FToken.Kind != tkIdent)
+                Fail("a set member expected");
             Value.Items.push_back(FToken.Text);
             Advance();
-            if (FToken.Kind == tkSymbol && FToken.Text == ",") Advance();
-            else if (!(FToken.Kind == tkSymbol && FToken.Text == "]")) Fail("']' expected");
+            if (FToken.Kind == tkSymbol && FToken.Text == ",")
+                Advance();
+            else if (!(FToken.Kind == tkSymbol && FToken.Text == "]"))
+                Fail("']' expected");
         }
         Advance();
         return Value;
@@ -298,7 +335,8 @@ private:
         TRawValue Value{TRawValue::rvList, "", {}};
         Advance();
         while (!(FToken.Kind == tkSymbol && FToken.Text == ")")) {
-            if (FToken.Kind != tkString) Fail("a string expected in the list");
+            if (FToken.Kind != tkString)
+                Fail("a string expected in the list");
             Value.Items.push_back(FToken.Text);
             Advance();
         }
@@ -318,7 +356,7 @@ struct TFixup {
 };
 
 class TFormReader {
-public:
+  public:
     TComponent* Read(const TObjectNode& Root, TComponent* Owner, bool Designing) {
         // Whatever fails, the root goes, and with it everything made for the form.
         try {
@@ -339,22 +377,24 @@ public:
         return FRoot;
     }
 
-private:
+  private:
     [[noreturn]] void Fail(int Line, const String& What) {
         throw EFormFileError("Line " + std::to_string(Line) + ": " + What);
     }
 
-    void Create(const TObjectNode& Node, TComponent* Owner, TComponent* Enclosing,
-                bool Designing) {
+    void Create(const TObjectNode& Node, TComponent* Owner, TComponent* Enclosing, bool Designing) {
         FLine = Node.Line;
         const TClassInfo* Info = FindClassInfo(Node.ClassName);
-        if (Info == nullptr) Fail(Node.Line, "unknown class " + Node.ClassName + " of " + Node.Name);
-        if (!Info->CanCreate()) Fail(Node.Line, "class " + Node.ClassName + " cannot be created");
+        if (Info == nullptr)
+            Fail(Node.Line, "unknown class " + Node.ClassName + " of " + Node.Name);
+        if (!Info->CanCreate())
+            Fail(Node.Line, "class " + Node.ClassName + " cannot be created");
         TComponent* Component = nullptr;
         if (FRoot == nullptr) {
             // The root is designing before anything is made for it.
             Component = FRoot = Info->Create(Owner);
-            if (Designing) FRoot->SetDesigning(true);
+            if (Designing)
+                FRoot->SetDesigning(true);
         } else {
             Component = Info->Create(FRoot);
         }
@@ -368,9 +408,12 @@ private:
         }
         auto* Control = dynamic_cast<TControl*>(Component);
         auto* Parent = dynamic_cast<TWinControl*>(Enclosing);
-        if (Control != nullptr && Parent != nullptr) Control->SetParent(Parent);
-        for (const auto& [Name, Value, Line] : Node.Properties) SetProperty(Component, *Info, Name, Value, Line);
-        for (const auto& Child : Node.Children) Create(*Child, Owner, Component, Designing);
+        if (Control != nullptr && Parent != nullptr)
+            Control->SetParent(Parent);
+        for (const auto& [Name, Value, Line] : Node.Properties)
+            SetProperty(Component, *Info, Name, Value, Line);
+        for (const auto& Child : Node.Children)
+            Create(*Child, Owner, Component, Designing);
     }
 
     void SetProperty(TComponent* Component, const TClassInfo& Info, const String& Name,
@@ -378,13 +421,15 @@ private:
         FLine = Line;
         const TPropertyInfo* Property = Info.FindProperty(Name);
         String Where = Component->GetName() + "." + Name;
-        if (Property == nullptr) Fail(Line, Where + ": unknown property of " + Info.Name());
+        if (Property == nullptr)
+            Fail(Line, Where + ": unknown property of " + Info.Name());
         auto Wrong = [&](const String& Wanted) { Fail(Line, Where + ": " + Wanted + " expected"); };
         TPropertyValue Value;
         const TTypeInfo& Type = Property->Type;
         switch (Type.Kind) {
             case tkInteger:
-                if (Raw.Kind != TRawValue::rvNumber) Wrong("a number");
+                if (Raw.Kind != TRawValue::rvNumber)
+                    Wrong("a number");
                 Value = ParseNumber(Raw.Text, Line, Where);
                 break;
             case tkBoolean:
@@ -394,29 +439,35 @@ private:
                 Value = UpperCase(Raw.Text) == "TRUE";
                 break;
             case tkString:
-                if (Raw.Kind != TRawValue::rvString) Wrong("a string");
+                if (Raw.Kind != TRawValue::rvString)
+                    Wrong("a string");
                 Value = Raw.Text;
                 break;
             case tkEnumeration: {
-                if (Raw.Kind != TRawValue::rvIdent) Wrong("a value of " + Type.Name);
+                if (Raw.Kind != TRawValue::rvIdent)
+                    Wrong("a value of " + Type.Name);
                 int Ordinal = OrdinalOf(Type, Raw.Text);
-                if (Ordinal < 0) Fail(Line, Where + ": " + Raw.Text + " is not a value of " + Type.Name);
+                if (Ordinal < 0)
+                    Fail(Line, Where + ": " + Raw.Text + " is not a value of " + Type.Name);
                 Value = static_cast<int64_t>(Ordinal);
                 break;
             }
             case tkSet: {
-                if (Raw.Kind != TRawValue::rvSet) Wrong("a set");
+                if (Raw.Kind != TRawValue::rvSet)
+                    Wrong("a set");
                 int64_t Bits = 0;
                 for (const String& Member : Raw.Items) {
                     int Ordinal = OrdinalOf(Type, Member);
-                    if (Ordinal < 0) Fail(Line, Where + ": " + Member + " is not a member of " + Type.Name);
+                    if (Ordinal < 0)
+                        Fail(Line, Where + ": " + Member + " is not a member of " + Type.Name);
                     Bits |= int64_t{1} << Ordinal;
                 }
                 Value = Bits;
                 break;
             }
             case tkClass:
-                if (Raw.Kind != TRawValue::rvIdent) Wrong("a component name");
+                if (Raw.Kind != TRawValue::rvIdent)
+                    Wrong("a component name");
                 if (UpperCase(Raw.Text) != "NIL") {
                     FFixups.push_back({Component, Property, Raw.Text, Line});
                     return;
@@ -424,7 +475,8 @@ private:
                 Value = static_cast<TComponent*>(nullptr);
                 break;
             case tkStrings:
-                if (Raw.Kind != TRawValue::rvList) Wrong("a list of strings");
+                if (Raw.Kind != TRawValue::rvList)
+                    Wrong("a list of strings");
                 Value = Raw.Items;
                 break;
         }
@@ -442,7 +494,8 @@ private:
 
     static int OrdinalOf(const TTypeInfo& Type, const String& Name) {
         for (size_t I = 0; I < Type.EnumNames.size(); ++I)
-            if (UpperCase(Type.EnumNames[I]) == UpperCase(Name)) return static_cast<int>(I);
+            if (UpperCase(Type.EnumNames[I]) == UpperCase(Name))
+                return static_cast<int>(I);
         return -1;
     }
 
@@ -451,7 +504,8 @@ private:
             size_t Used = 0;
             int64_t Number = Text[0] == '$' ? std::stoll(Text.substr(1), &Used, 16)
                                             : std::stoll(Text, &Used, 10);
-            if (Used != Text.size() - (Text[0] == '$' ? 1 : 0)) throw std::invalid_argument(Text);
+            if (Used != Text.size() - (Text[0] == '$' ? 1 : 0))
+                throw std::invalid_argument(Text);
             return Number;
         } catch (const std::exception&) {
             Fail(Line, Where + ": " + Text + " is not a number");

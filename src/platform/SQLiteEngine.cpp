@@ -119,10 +119,11 @@ class SQLiteConnection : public Connection {
 
     std::vector<TColumnInfo> TableColumns(const String& Table) override {
         // The columns, and the table's SQL to tell whether its key is AUTOINCREMENT.
-        Statement& Info = Cached(FColumnsStatement,
-                                 "SELECT p.name, p.type, p.pk, p.\"notnull\", "
-                                 "(SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?1) "
-                                 "FROM pragma_table_info(?1) AS p");
+        Statement& Info =
+            Cached(FColumnsStatement,
+                   "SELECT p.name, p.type, p.pk, p.\"notnull\", "
+                   "(SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?1) "
+                   "FROM pragma_table_info(?1) AS p");
         Info.Bind(1, TValue::FromText(Table));
         std::vector<TColumnInfo> Columns;
         bool Declared = false;
@@ -137,7 +138,8 @@ class SQLiteConnection : public Connection {
         }
         Info.Reset();
         if (Columns.empty())
-            throw EDatabaseError("Table '" + Table + "' does not exist in database '" + FPath + "'");
+            throw EDatabaseError("Table '" + Table + "' does not exist in database '" + FPath +
+                                 "'");
         // Only an INTEGER PRIMARY KEY declared AUTOINCREMENT counts as an auto-increment key.
         for (TColumnInfo& C : Columns)
             C.AutoIncrement =
@@ -160,11 +162,13 @@ class SQLiteConnection : public Connection {
         while (List.Step()) {
             String Name = List.Column(0).Text;
             if (Listed.empty() || Listed.back().Name != Name) {
-                Listed.push_back({Name, {}, List.Column(2).Text == "pk", List.Column(1).Integer != 0});
+                Listed.push_back(
+                    {Name, {}, List.Column(2).Text == "pk", List.Column(1).Integer != 0});
                 OnExpression.push_back(false);
             }
             TValue Field = List.Column(3);
-            if (Field.IsNull()) OnExpression.back() = true;
+            if (Field.IsNull())
+                OnExpression.back() = true;
             Listed.back().Fields.push_back(Field.Text);
         }
         List.Reset();
@@ -176,19 +180,23 @@ class SQLiteConnection : public Connection {
                                            [](const TIndexInfo& I) { return I.Primary; });
         std::vector<TColumnInfo> Key;
         for (const TColumnInfo& C : Columns)
-            if (C.PrimaryKeyPosition > 0) Key.push_back(C);
+            if (C.PrimaryKeyPosition > 0)
+                Key.push_back(C);
         std::sort(Key.begin(), Key.end(), [](const TColumnInfo& A, const TColumnInfo& B) {
             return A.PrimaryKeyPosition < B.PrimaryKeyPosition;
         });
         if (!HasPrimaryIndex && !Key.empty()) {
             TIndexInfo Primary{"", {}, true, true};
-            for (const TColumnInfo& C : Key) Primary.Fields.push_back(C.Name);
+            for (const TColumnInfo& C : Key)
+                Primary.Fields.push_back(C.Name);
             Indexes.push_back(Primary);
         }
         for (size_t I = 0; I < Listed.size(); ++I)
-            if (Listed[I].Primary && !OnExpression[I]) Indexes.push_back(Listed[I]);
+            if (Listed[I].Primary && !OnExpression[I])
+                Indexes.push_back(Listed[I]);
         for (size_t I = 0; I < Listed.size(); ++I)
-            if (!Listed[I].Primary && !OnExpression[I]) Indexes.push_back(Listed[I]);
+            if (!Listed[I].Primary && !OnExpression[I])
+                Indexes.push_back(Listed[I]);
         return Indexes;
     }
 
@@ -239,7 +247,8 @@ class SQLiteConnection : public Connection {
   private:
     // A catalogue statement, prepared on first use and kept.
     Statement& Cached(std::unique_ptr<Statement>& Slot, const char* Sql) {
-        if (!Slot) Slot = Prepare(Sql);
+        if (!Slot)
+            Slot = Prepare(Sql);
         return *Slot;
     }
 

@@ -1,7 +1,6 @@
 // The class registry and property values.
 #include "platform/TypInfo.h"
 
-
 namespace platform {
 
 void RegisterPlatformClasses();  // PlatformClasses.cpp
@@ -22,19 +21,26 @@ TRegistry& Registry() {
 // their parents again, which must not start over.
 void EnsurePlatformClasses() {
     static bool Started = false;
-    if (Started) return;
+    if (Started)
+        return;
     Started = true;
     RegisterPlatformClasses();
 }
 
 const char* KindName(const TPropertyValue& Value) {
     switch (Value.index()) {
-        case 0: return "nothing";
-        case 1: return "a number";
-        case 2: return "a boolean";
-        case 3: return "a string";
-        case 4: return "a component";
-        default: return "a list of strings";
+        case 0:
+            return "nothing";
+        case 1:
+            return "a number";
+        case 2:
+            return "a boolean";
+        case 3:
+            return "a string";
+        case 4:
+            return "a component";
+        default:
+            return "a list of strings";
     }
 }
 
@@ -46,20 +52,24 @@ EConvertError WrongKind(const TPropertyValue& Value, const String& Property, con
 }  // namespace
 
 TComponent* TClassInfo::Create(TComponent* Owner) const {
-    if (!FCreate) throw EConvertError("Class " + FName + " cannot be created");
+    if (!FCreate)
+        throw EConvertError("Class " + FName + " cannot be created");
     return FCreate(Owner);
 }
 
 bool TClassInfo::InheritsFrom(const TClassInfo* Other) const {
     for (const TClassInfo* C = this; C != nullptr; C = C->FParent)
-        if (C == Other) return true;
+        if (C == Other)
+            return true;
     return false;
 }
 
 std::vector<const TPropertyInfo*> TClassInfo::Properties() const {
     std::vector<const TPropertyInfo*> Result;
-    if (FParent != nullptr) Result = FParent->Properties();
-    for (const TPropertyInfo& P : FProperties) Result.push_back(&P);
+    if (FParent != nullptr)
+        Result = FParent->Properties();
+    for (const TPropertyInfo& P : FProperties)
+        Result.push_back(&P);
     return Result;
 }
 
@@ -67,7 +77,8 @@ const TPropertyInfo* TClassInfo::FindProperty(const String& Name) const {
     String Key = UpperCase(Name);
     for (const TClassInfo* C = this; C != nullptr; C = C->FParent)
         for (const TPropertyInfo& P : C->FProperties)
-            if (UpperCase(P.Name) == Key) return &P;
+            if (UpperCase(P.Name) == Key)
+                return &P;
     return nullptr;
 }
 
@@ -86,9 +97,11 @@ const TClassInfo* FindClassInfo(const String& Name) {
 
 const TClassInfo* ClassInfoOf(const TObject* Object) {
     EnsurePlatformClasses();
-    if (Object == nullptr) return nullptr;
+    if (Object == nullptr)
+        return nullptr;
     auto It = Registry().ByType.find(std::type_index(typeid(*Object)));
-    if (It != Registry().ByType.end()) return It->second;
+    if (It != Registry().ByType.end())
+        return It->second;
     // A class of the application's own, derived from a registered one, is described as
     // its nearest registered ancestor: try the registered classes from the most derived.
     const TClassInfo* Best = nullptr;
@@ -100,41 +113,57 @@ const TClassInfo* ClassInfoOf(const TObject* Object) {
     return Best;
 }
 
-TTypeInfo IntegerType(const String& Name) { return {tkInteger, Name, {}, {}}; }
-TTypeInfo BooleanType() { return {tkBoolean, "Boolean", {}, {}}; }
-TTypeInfo StringType() { return {tkString, "String", {}, {}}; }
-TTypeInfo StringsType() { return {tkStrings, "TStrings", {}, {}}; }
+TTypeInfo IntegerType(const String& Name) {
+    return {tkInteger, Name, {}, {}};
+}
+TTypeInfo BooleanType() {
+    return {tkBoolean, "Boolean", {}, {}};
+}
+TTypeInfo StringType() {
+    return {tkString, "String", {}, {}};
+}
+TTypeInfo StringsType() {
+    return {tkStrings, "TStrings", {}, {}};
+}
 TTypeInfo EnumType(const String& Name, std::vector<String> Names) {
     return {tkEnumeration, Name, std::move(Names), {}};
 }
 TTypeInfo SetType(const String& Name, std::vector<String> ElementNames) {
     return {tkSet, Name, std::move(ElementNames), {}};
 }
-TTypeInfo ClassType(const String& ClassName) { return {tkClass, ClassName, {}, ClassName}; }
+TTypeInfo ClassType(const String& ClassName) {
+    return {tkClass, ClassName, {}, ClassName};
+}
 
 int64_t ValueAsInteger(const TPropertyValue& Value, const String& Property) {
-    if (auto* V = std::get_if<int64_t>(&Value)) return *V;
+    if (auto* V = std::get_if<int64_t>(&Value))
+        return *V;
     throw WrongKind(Value, Property, "a number");
 }
 
 bool ValueAsBoolean(const TPropertyValue& Value, const String& Property) {
-    if (auto* V = std::get_if<bool>(&Value)) return *V;
+    if (auto* V = std::get_if<bool>(&Value))
+        return *V;
     throw WrongKind(Value, Property, "a boolean");
 }
 
 String ValueAsString(const TPropertyValue& Value, const String& Property) {
-    if (auto* V = std::get_if<String>(&Value)) return *V;
+    if (auto* V = std::get_if<String>(&Value))
+        return *V;
     throw WrongKind(Value, Property, "a string");
 }
 
 TComponent* ValueAsComponent(const TPropertyValue& Value, const String& Property) {
-    if (auto* V = std::get_if<TComponent*>(&Value)) return *V;
-    if (std::holds_alternative<std::monostate>(Value)) return nullptr;
+    if (auto* V = std::get_if<TComponent*>(&Value))
+        return *V;
+    if (std::holds_alternative<std::monostate>(Value))
+        return nullptr;
     throw WrongKind(Value, Property, "a component");
 }
 
 std::vector<String> ValueAsStrings(const TPropertyValue& Value, const String& Property) {
-    if (auto* V = std::get_if<std::vector<String>>(&Value)) return *V;
+    if (auto* V = std::get_if<std::vector<String>>(&Value))
+        return *V;
     throw WrongKind(Value, Property, "a list of strings");
 }
 

@@ -80,12 +80,13 @@ const char* Form =
     "end\n";
 
 std::string WithPath(std::string Text, const std::string& Path) {
-    for (size_t At; (At = Text.find("DBPATH")) != std::string::npos;) Text.replace(At, 6, Path);
+    for (size_t At; (At = Text.find("DBPATH")) != std::string::npos;)
+        Text.replace(At, 6, Path);
     return Text;
 }
 
 class FormFilesTest : public ::testing::Test {
-protected:
+  protected:
     FormFilesTest()
         : Db("CREATE TABLE customer (CustNo INTEGER PRIMARY KEY, Name TEXT);"
              "CREATE TABLE orders (OrderNo INTEGER PRIMARY KEY, CustNo INTEGER);"
@@ -141,18 +142,31 @@ TEST_F(FormFilesTest, BadFormsNameTheLineAndLeaveNothingBehind) {
         std::string To;
         std::string Message;
     } Cases[] = {
-        {"object Lookup: TQuery", "object Lookup: TNoSuchClass", "Line 30: unknown class TNoSuchClass of Lookup"},
-        {"    TableName = 'customer'", "    TableNam = 'customer'", "Line 22: Customers.TableNam: unknown property of TTable"},
+        {"object Lookup: TQuery", "object Lookup: TNoSuchClass",
+         "Line 30: unknown class TNoSuchClass of Lookup"},
+        {"    TableName = 'customer'", "    TableNam = 'customer'",
+         "Line 22: Customers.TableNam: unknown property of TTable"},
         {"    ColCount = 5", "    ColCount = 'five'", "Line 46: Grid.ColCount: a number expected"},
-        {"    Active = True\n    DatabaseName = 'DBPATH'\n    TableName = 'customer'", "    Active = Yes\n    DatabaseName = 'DBPATH'\n    TableName = 'customer'", "Line 20: Customers.Active: True or False expected"},
-        {"    DataSet = Customers", "    DataSet = Clients", "Line 28: CustomerSource.DataSet: unknown component Clients"},
-        {"    DataSet = Customers", "    DataSet = Grid", "Line 28: CustomerSource.DataSet: Invalid value for property DataSet: a TStringGrid is not of the property's class"},
-        {"    Options = [goFixedVertLine, goFixedHorzLine, goColSizing]", "    Options = [goFixedVertLine, goSideways]", "Line 52: Grid.Options: goSideways is not a member of TGridOptions"},
-        {"    FixedCols = 1", "    FixedCols = 7", "Line 48: Grid.FixedCols: Fixed column count must be less than column count"},
-        {"object Grid: TStringGrid", "object Orders: TStringGrid", "Line 37: A component named Orders already exists"},
-        {"      Text = ''\n    end\n  end\nend\n", "      Text = ''\n    end\n  end\n", "Line 1: object CustomerForm has no end"},
+        {"    Active = True\n    DatabaseName = 'DBPATH'\n    TableName = 'customer'",
+         "    Active = Yes\n    DatabaseName = 'DBPATH'\n    TableName = 'customer'",
+         "Line 20: Customers.Active: True or False expected"},
+        {"    DataSet = Customers", "    DataSet = Clients",
+         "Line 28: CustomerSource.DataSet: unknown component Clients"},
+        {"    DataSet = Customers", "    DataSet = Grid",
+         "Line 28: CustomerSource.DataSet: Invalid value for property DataSet: a TStringGrid is "
+         "not of the property's class"},
+        {"    Options = [goFixedVertLine, goFixedHorzLine, goColSizing]",
+         "    Options = [goFixedVertLine, goSideways]",
+         "Line 52: Grid.Options: goSideways is not a member of TGridOptions"},
+        {"    FixedCols = 1", "    FixedCols = 7",
+         "Line 48: Grid.FixedCols: Fixed column count must be less than column count"},
+        {"object Grid: TStringGrid", "object Orders: TStringGrid",
+         "Line 37: A component named Orders already exists"},
+        {"      Text = ''\n    end\n  end\nend\n", "      Text = ''\n    end\n  end\n",
+         "Line 1: object CustomerForm has no end"},
         {"    TableName = 'orders'", "    TableName = 'orders", "Line 14: unterminated string"},
-        {"    TableName = 'orders'", "    TableName = 'nothing'", "Line 11: Orders: Table 'nothing' does not exist in database 'DBPATH'"},
+        {"    TableName = 'orders'", "    TableName = 'nothing'",
+         "Line 11: Orders: Table 'nothing' does not exist in database 'DBPATH'"},
     };
     for (const Case& C : Cases) {
         SCOPED_TRACE(C.To);
@@ -178,7 +192,7 @@ TEST(ClassRegistry, DescribesPlatformClassesAndTheirDescendants) {
     EXPECT_NE(Table->FindProperty("databasename"), nullptr);
     EXPECT_EQ(Table->FindProperty("Nothing"), nullptr);
     class TMyEdit : public TEdit {
-    public:
+      public:
         using TEdit::TEdit;
     };
     TMyEdit Edit(nullptr);
