@@ -24,7 +24,8 @@ void EraseItem(std::vector<T*>& List, const T* Item) {
         List.erase(It);
 }
 
-// Field names joined by ";" as a list; blanks around names are dropped.
+}  // namespace
+
 std::vector<String> SplitFieldNames(const String& Names) {
     std::vector<String> Result;
     size_t Start = 0;
@@ -39,8 +40,6 @@ std::vector<String> SplitFieldNames(const String& Names) {
     }
     return Result;
 }
-
-}  // namespace
 
 // ---- Field types ----
 

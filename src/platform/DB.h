@@ -45,6 +45,10 @@ using TLocateOptions = TSet<TLocateOption, uint8_t>;
 
 using TBookmark = String;
 
+// Field names joined by ";" ("Name;City") as a list; blanks around names are dropped,
+// and so are empty names.
+std::vector<String> SplitFieldNames(const String& Names);
+
 // The field type of a column declared with DeclaredType ("VARCHAR(40)", "INTEGER", ...).
 TFieldType FieldTypeOfDeclaration(const String& DeclaredType, bool AutoIncrement);
 

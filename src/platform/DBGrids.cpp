@@ -9,19 +9,6 @@ namespace {
 
 constexpr int IndicatorWidth = 11;
 
-// Sets a flag for as long as it lives.
-class TFlagGuard {
-  public:
-    explicit TFlagGuard(bool& Flag) : FFlag(Flag), FOld(Flag) { FFlag = true; }
-    ~TFlagGuard() { FFlag = FOld; }
-    TFlagGuard(const TFlagGuard&) = delete;
-    TFlagGuard& operator=(const TFlagGuard&) = delete;
-
-  private:
-    bool& FFlag;
-    bool FOld;
-};
-
 // The width a column gets by default: room for a typical value of the field's type.
 int DefaultColumnWidth(const TField* Field) {
     if (Field == nullptr)

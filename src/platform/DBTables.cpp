@@ -9,21 +9,6 @@ namespace platform {
 
 namespace {
 
-std::vector<String> SplitNames(const String& Names) {
-    std::vector<String> Result;
-    size_t Start = 0;
-    while (Start <= Names.size()) {
-        size_t End = Names.find(';', Start);
-        if (End == String::npos)
-            End = Names.size();
-        String Name = Trim(Names.substr(Start, End - Start));
-        if (!Name.empty())
-            Result.push_back(Name);
-        Start = End + 1;
-    }
-    return Result;
-}
-
 bool SameName(const String& A, const String& B) {
     return UpperCase(A) == UpperCase(B);
 }
@@ -164,7 +149,7 @@ void TTable::ReadIndexDefs(TIndexDefs& Defs) {
 std::optional<std::vector<TValue>> TTable::MasterValues() const {
     TDataSource* Source = GetMasterSource();
     TDataSet* Master = Source ? Source->GetDataSet() : nullptr;
-    std::vector<String> Names = SplitNames(FMasterFields);
+    std::vector<String> Names = SplitFieldNames(FMasterFields);
     if (Master == nullptr || !Master->GetActive() || Names.empty())
         return std::nullopt;
     std::vector<TValue> Values;
@@ -231,7 +216,7 @@ std::unique_ptr<TCursor> TTable::OpenCursor(bool InitializeFields) {
 
     // The order: the named fields, or the primary key; a local table needs an index
     // whose leading fields they are.
-    std::vector<String> Names = SplitNames(FIndexFieldNames);
+    std::vector<String> Names = SplitFieldNames(FIndexFieldNames);
     std::vector<int> IndexColumns = ResolveOrder(Names);
     if (!Names.empty() && Db->IsLocal()) {
         bool Served = false;

@@ -5,7 +5,10 @@
 // reset. So that other statements can run meanwhile (a query is read as far as a grid
 // shows it while tables of other datasets scroll), a connection is a small pool of
 // sessions: a statement runs on the first free one, opening another only when all are
-// busy, and is prepared in a session the first time it runs there.
+// busy, and is prepared in a session the first time it runs there. Each statement
+// commits by itself; one that needs a lock against a table being read by another
+// statement of the same connection (a change of its structure) waits for that reading
+// to end.
 #include <libpq-fe.h>
 #include <poll.h>
 

@@ -54,6 +54,20 @@ class EConvertError : public Exception {
     using Exception::Exception;
 };
 
+// Sets a flag for as long as it lives, then gives the flag back its old value, however
+// the scope is left. Guards against re-entry through one's own notifications.
+class TFlagGuard {
+public:
+    explicit TFlagGuard(bool& Flag) : FFlag(Flag), FOld(Flag) { FFlag = true; }
+    ~TFlagGuard() { FFlag = FOld; }
+    TFlagGuard(const TFlagGuard&) = delete;
+    TFlagGuard& operator=(const TFlagGuard&) = delete;
+
+private:
+    bool& FFlag;
+    bool FOld;
+};
+
 // Throws EAssertionFailed with Message when Condition is false. Never aborts.
 void Assert(bool Condition, const String& Message = "Assertion failed");
 

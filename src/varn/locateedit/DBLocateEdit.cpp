@@ -9,22 +9,6 @@ namespace varn {
 
 using namespace platform;
 
-namespace {
-
-// Sets a re-entrancy flag for the lifetime of the guard; every way out clears it.
-class TFlagGuard {
-  public:
-    explicit TFlagGuard(bool& Flag) : FFlag(Flag) { FFlag = true; }
-    ~TFlagGuard() { FFlag = false; }
-    TFlagGuard(const TFlagGuard&) = delete;
-    TFlagGuard& operator=(const TFlagGuard&) = delete;
-
-  private:
-    bool& FFlag;
-};
-
-}  // namespace
-
 TDBLocateEdit::TDBLocateEdit(TComponent* AOwner)
     : TEdit(AOwner), FDataLink(std::make_unique<TFieldDataLink>()) {
     FDataLink->OnDataChange = [this](TObject* Sender) { DataChange(Sender); };

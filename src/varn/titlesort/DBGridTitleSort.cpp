@@ -10,19 +10,6 @@ namespace varn {
 
 namespace {
 
-// Sets a flag for as long as it lives, then gives it back its old value.
-class TFlagGuard {
-  public:
-    explicit TFlagGuard(bool& Flag) : FFlag(Flag), FOld(Flag) { FFlag = true; }
-    ~TFlagGuard() { FFlag = FOld; }
-    TFlagGuard(const TFlagGuard&) = delete;
-    TFlagGuard& operator=(const TFlagGuard&) = delete;
-
-  private:
-    bool& FFlag;
-    bool FOld;
-};
-
 // The entries of a sort field list; none for the empty text.
 std::vector<String> SplitFieldList(const String& List) {
     std::vector<String> Names;
