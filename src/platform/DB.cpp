@@ -26,6 +26,34 @@ void EraseItem(std::vector<T*>& List, const T* Item) {
 
 }  // namespace
 
+namespace {
+
+bool IsNumberField(const TField* Field) {
+    switch (Field->GetDataType()) {
+        case ftSmallint:
+        case ftInteger:
+        case ftWord:
+        case ftFloat:
+        case ftCurrency:
+        case ftBCD:
+        case ftAutoInc:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool IsNumberText(const String& Text) {
+    String Trimmed = Trim(Text);
+    if (Trimmed.empty())
+        return false;
+    char* End = nullptr;
+    std::strtod(Trimmed.c_str(), &End);
+    return End == Trimmed.c_str() + Trimmed.size();
+}
+
+}  // namespace
+
 std::vector<String> SplitFieldNames(const String& Names) {
     std::vector<String> Result;
     size_t Start = 0;
@@ -73,6 +101,17 @@ TFieldType FieldTypeOfDeclaration(const String& DeclaredType, bool AutoIncrement
         {"CHARACTER", ftString},
         {"CHARACTER VARYING", ftString},
         {"TEXT", ftString},
+        {"TIMESTAMP WITHOUT TIME ZONE", ftDateTime},
+        {"TIMESTAMP WITH TIME ZONE", ftDateTime},
+        {"TIME WITHOUT TIME ZONE", ftTime},
+        {"TIME WITH TIME ZONE", ftTime},
+        {"BPCHAR", ftString},
+        {"INT2", ftSmallint},
+        {"INT4", ftInteger},
+        {"INT8", ftInteger},
+        {"FLOAT4", ftFloat},
+        {"FLOAT8", ftFloat},
+        {"BYTEA", ftBlob},
         {"MEMO", ftMemo},
         {"CLOB", ftMemo},
         {"BLOB", ftBlob},
@@ -302,7 +341,8 @@ void TDataSet::SetActive(bool Value) {
 
 void TDataSet::Loaded() {
     TComponent::Loaded();
-    if (FStreamedActive) Open();
+    if (FStreamedActive)
+        Open();
 }
 
 void TDataSet::Open() {
@@ -580,6 +620,12 @@ bool TDataSet::Locate(const String& KeyFields, const std::vector<String>& Values
         if (Field->FFieldKind != fkData)
             AllData = false;
     }
+    // A number field never equals a text that is no number; asking the engine would
+    // only fail on one and find nothing on another.
+    if (!Options.Contains(loPartialKey))
+        for (size_t I = 0; I < Fields.size(); ++I)
+            if (IsNumberField(Fields[I]) && !IsNumberText(Values[I]))
+                return false;
     if (AllData) {
         std::optional<bool> Found = FCursor->Locate(
             Columns, Values, Options.Contains(loCaseInsensitive), Options.Contains(loPartialKey));

@@ -6,6 +6,13 @@
 
 namespace platform {
 
+namespace {
+
+// Marks a parameter in a condition's SQL until the engine's placeholder replaces it.
+const String ParamMark(1, '\x01');
+
+}  // namespace
+
 // ---- TCursor defaults ----
 
 std::optional<bool> TCursor::Locate(const std::vector<int>&, const std::vector<String>&, bool,
@@ -92,9 +99,9 @@ std::vector<TValue> DecodeValues(const String& Text) {
 
 // ---- TTableCursor ----
 
-TTableCursor::TTableCursor(TTableCursorSpec Spec) : FSpec(std::move(Spec)) {
-    for (size_t I = 0; I < FSpec.Columns.size(); ++I) {
-        FQuoted.push_back(FSpec.Connection->QuoteIdentifier(FSpec.Columns[I]));
+TTableCursor::TTableCursor(TTableCursorSetup Setup) : FSetup(std::move(Setup)) {
+    for (size_t I = 0; I < FSetup.Columns.size(); ++I) {
+        FQuoted.push_back(FSetup.Connection->QuoteIdentifier(FSetup.Columns[I]));
         if (I > 0)
             FSelectList += ", ";
         // Every column gets a plain alias, so that an outer query can order a union by it.
@@ -103,8 +110,8 @@ TTableCursor::TTableCursor(TTableCursorSpec Spec) : FSpec(std::move(Spec)) {
 }
 
 bool TTableCursor::IsTextColumn(int Column) const {
-    return static_cast<size_t>(Column) < FSpec.TextColumns.size() &&
-           FSpec.TextColumns[static_cast<size_t>(Column)];
+    return static_cast<size_t>(Column) < FSetup.TextColumns.size() &&
+           FSetup.TextColumns[static_cast<size_t>(Column)];
 }
 
 const TRow& TTableCursor::Current() const {
@@ -113,7 +120,7 @@ const TRow& TTableCursor::Current() const {
 
 TRow TTableCursor::KeyOf(const TRow& Row) const {
     TRow Key;
-    for (int C : FSpec.OrderColumns)
+    for (int C : FSetup.OrderColumns)
         Key.push_back(Row[static_cast<size_t>(C)]);
     return Key;
 }
@@ -158,22 +165,22 @@ bool TTableCursor::Prior() {
 
 String TTableCursor::Identity() const {
     std::vector<TValue> Values;
-    for (int C : FSpec.IdentityColumns)
+    for (int C : FSetup.IdentityColumns)
         Values.push_back(Current()[static_cast<size_t>(C)]);
     return EncodeValues(Values);
 }
 
 bool TTableCursor::GotoIdentity(const String& Identity) {
     std::vector<TValue> Values = DecodeValues(Identity);
-    if (Values.size() != FSpec.IdentityColumns.size())
+    if (Values.size() != FSetup.IdentityColumns.size())
         throw EDatabaseError("Invalid bookmark");
     TConditions Conditions = FilterConditions();
     for (size_t I = 0; I < Values.size(); ++I) {
-        const String& Column = FQuoted[static_cast<size_t>(FSpec.IdentityColumns[I])];
+        const String& Column = FQuoted[static_cast<size_t>(FSetup.IdentityColumns[I])];
         if (Values[I].IsNull())
             Conditions.push_back({Column + " IS NULL", {}});
         else
-            Conditions.push_back({Column + " = ?", {Values[I]}});
+            Conditions.push_back({Column + " = " + ParamMark, {Values[I]}});
     }
     int ParamNo = 1;
     std::vector<TValue> Params;
@@ -186,22 +193,12 @@ bool TTableCursor::GotoIdentity(const String& Identity) {
 
 int64_t TTableCursor::RecordCount() {
     TConditions Conditions = FilterConditions();
-    String Sql = "SELECT COUNT(*) FROM " + FSpec.Connection->QuoteIdentifier(FSpec.Table);
-    std::vector<TValue> Params;
     int ParamNo = 1;
-    for (size_t I = 0; I < Conditions.size(); ++I) {
-        String Text = Conditions[I].Sql;
-        // Conditions are written with "?"; the engine may number its placeholders.
-        String Numbered;
-        for (char Ch : Text) {
-            if (Ch == '?')
-                Numbered += FSpec.Connection->Placeholder(ParamNo++);
-            else
-                Numbered += Ch;
-        }
-        Sql += (I == 0 ? " WHERE " : " AND ") + Numbered;
-        Params.insert(Params.end(), Conditions[I].Params.begin(), Conditions[I].Params.end());
-    }
+    String Sql = "SELECT COUNT(*) FROM " + FSetup.Connection->QuoteIdentifier(FSetup.Table) +
+                 WhereClause(Conditions, ParamNo);
+    std::vector<TValue> Params;
+    for (const TCondition& C : Conditions)
+        Params.insert(Params.end(), C.Params.begin(), C.Params.end());
     std::vector<TRow> Rows = Run(Sql, Params);
     return Rows.empty() || Rows[0].empty() ? 0 : Rows[0][0].Integer;
 }
@@ -209,7 +206,7 @@ int64_t TTableCursor::RecordCount() {
 std::optional<bool> TTableCursor::Locate(const std::vector<int>& Columns,
                                          const std::vector<String>& Values, bool CaseInsensitive,
                                          bool PartialKey) {
-    const engine::Connection& Db = *FSpec.Connection;
+    const engine::Connection& Db = *FSetup.Connection;
     TConditions Conditions = FilterConditions();
     for (size_t I = 0; I < Columns.size(); ++I) {
         const String& Column = FQuoted[static_cast<size_t>(Columns[I])];
@@ -220,20 +217,20 @@ std::optional<bool> TTableCursor::Locate(const std::vector<int>& Columns,
             // range the engine can seek in its byte-ordered index before testing the rest.
             String Low = CaseInsensitive ? UpperCase(Value) : Value;
             String High = CaseInsensitive ? LowerCase(Value) : Value;
-            Conditions.push_back({Column + " >= ?", {TValue::FromText(Low)}});
+            Conditions.push_back({Column + " >= " + ParamMark, {TValue::FromText(Low)}});
             if (static_cast<unsigned char>(High.back()) < 0xFF) {
                 High.back() = static_cast<char>(High.back() + 1);
-                Conditions.push_back({Column + " < ?", {TValue::FromText(High)}});
+                Conditions.push_back({Column + " < " + ParamMark, {TValue::FromText(High)}});
             }
         }
         if (PartialKey)
-            Conditions.push_back({Db.PrefixCondition(Column, "?", CaseInsensitive),
+            Conditions.push_back({Db.PrefixCondition(Column, ParamMark, CaseInsensitive),
                                   {TValue::FromText(Db.PrefixPattern(Value, CaseInsensitive))}});
         else if (CaseInsensitive)
             Conditions.push_back(
-                {Db.EqualsIgnoringCaseCondition(Column, "?"), {TValue::FromText(Value)}});
+                {Db.EqualsIgnoringCaseCondition(Column, ParamMark), {TValue::FromText(Value)}});
         else
-            Conditions.push_back({Column + " = ?", {TValue::FromText(Value)}});
+            Conditions.push_back({Column + " = " + ParamMark, {TValue::FromText(Value)}});
     }
     int ParamNo = 1;
     std::vector<TValue> Params;
@@ -255,7 +252,7 @@ std::optional<std::optional<TRow>> TTableCursor::Lookup(const std::vector<int>& 
         if (KeyValues[I].IsNull())
             Conditions.push_back({Column + " IS NULL", {}});
         else
-            Conditions.push_back({Column + " = ?", {KeyValues[I]}});
+            Conditions.push_back({Column + " = " + ParamMark, {KeyValues[I]}});
     }
     int ParamNo = 1;
     std::vector<TValue> Params;
@@ -272,18 +269,18 @@ std::optional<std::optional<TRow>> TTableCursor::Lookup(const std::vector<int>& 
 
 TTableCursor::TConditions TTableCursor::FilterConditions() const {
     TConditions Conditions;
-    for (size_t I = 0; I < FSpec.FilterColumns.size(); ++I) {
-        const String& Column = FQuoted[static_cast<size_t>(FSpec.FilterColumns[I])];
+    for (size_t I = 0; I < FSetup.FilterColumns.size(); ++I) {
+        const String& Column = FQuoted[static_cast<size_t>(FSetup.FilterColumns[I])];
         // A null master value matches nothing, as in SQL.
-        Conditions.push_back({Column + " = ?", {FSpec.FilterValues[I]}});
+        Conditions.push_back({Column + " = " + ParamMark, {FSetup.FilterValues[I]}});
     }
     return Conditions;
 }
 
 String TTableCursor::OrderBy(TDirection Direction, const String& Prefix) const {
     String Sql;
-    for (size_t I = 0; I < FSpec.OrderColumns.size(); ++I) {
-        size_t Column = static_cast<size_t>(FSpec.OrderColumns[I]);
+    for (size_t I = 0; I < FSetup.OrderColumns.size(); ++I) {
+        size_t Column = static_cast<size_t>(FSetup.OrderColumns[I]);
         Sql += (I == 0 ? " ORDER BY " : ", ");
         Sql += Prefix.empty() ? FQuoted[Column] : Prefix + std::to_string(Column);
         if (Direction == dBackward)
@@ -292,20 +289,26 @@ String TTableCursor::OrderBy(TDirection Direction, const String& Prefix) const {
     return Sql;
 }
 
-String TTableCursor::SelectSql(const TConditions& Conditions, TDirection Direction,
-                               int& ParamNo) const {
-    String Sql =
-        "SELECT " + FSelectList + " FROM " + FSpec.Connection->QuoteIdentifier(FSpec.Table);
+String TTableCursor::WhereClause(const TConditions& Conditions, int& ParamNo) const {
+    // Conditions mark their parameters with ParamMark, which no quoted name can hold;
+    // the engine numbers its placeholders in the order they appear.
+    String Sql;
     for (size_t I = 0; I < Conditions.size(); ++I) {
         Sql += (I == 0 ? " WHERE " : " AND ");
         for (char Ch : Conditions[I].Sql) {
-            if (Ch == '?')
-                Sql += FSpec.Connection->Placeholder(ParamNo++);
+            if (Ch == ParamMark[0])
+                Sql += FSetup.Connection->Placeholder(ParamNo++);
             else
                 Sql += Ch;
         }
     }
-    return Sql + OrderBy(Direction, "");
+    return Sql;
+}
+
+String TTableCursor::SelectSql(const TConditions& Conditions, TDirection Direction,
+                               int& ParamNo) const {
+    return "SELECT " + FSelectList + " FROM " + FSetup.Connection->QuoteIdentifier(FSetup.Table) +
+           WhereClause(Conditions, ParamNo) + OrderBy(Direction, "");
 }
 
 std::vector<TTableCursor::TConditions> TTableCursor::SeekTerms(TDirection Direction,
@@ -314,13 +317,13 @@ std::vector<TTableCursor::TConditions> TTableCursor::SeekTerms(TDirection Direct
     // The rows beyond Key in the order (o1, ..., on) are the union, over each position i,
     // of the rows equal to Key on o1..o(i-1) and beyond it on oi. Where nulls sort decides
     // what "beyond a null" is, so each term is a plain seek the engine can serve by index.
-    const bool NullsFirst = FSpec.Connection->NullsSortFirst();
+    const bool NullsFirst = FSetup.Connection->NullsSortFirst();
     const bool NullsAreBeyond = (Direction == dForward) != NullsFirst;
     auto Equal = [&](size_t I) -> TCondition {
-        const String& Column = FQuoted[static_cast<size_t>(FSpec.OrderColumns[I])];
+        const String& Column = FQuoted[static_cast<size_t>(FSetup.OrderColumns[I])];
         if (Key[I].IsNull())
             return {Column + " IS NULL", {}};
-        return {Column + " = ?", {Key[I]}};
+        return {Column + " = " + ParamMark, {Key[I]}};
     };
     std::vector<TConditions> Terms;
     if (Inclusive) {
@@ -333,13 +336,14 @@ std::vector<TTableCursor::TConditions> TTableCursor::SeekTerms(TDirection Direct
         TConditions Prefix;
         for (size_t J = 0; J < I; ++J)
             Prefix.push_back(Equal(J));
-        const String& Column = FQuoted[static_cast<size_t>(FSpec.OrderColumns[I])];
+        const String& Column = FQuoted[static_cast<size_t>(FSetup.OrderColumns[I])];
         std::vector<TCondition> Beyond;
         if (Key[I].IsNull()) {
             if (!NullsAreBeyond)
                 Beyond.push_back({Column + " IS NOT NULL", {}});
         } else {
-            Beyond.push_back({Column + (Direction == dForward ? " > ?" : " < ?"), {Key[I]}});
+            Beyond.push_back(
+                {Column + (Direction == dForward ? " > " : " < ") + ParamMark, {Key[I]}});
             if (NullsAreBeyond)
                 Beyond.push_back({Column + " IS NULL", {}});
         }
@@ -358,19 +362,19 @@ bool TTableCursor::RowValueSeekIsExact(TDirection Direction, const TRow& Key) co
             return false;
     // Rows null where they differ from Key are excluded; that is right when nulls lie
     // behind us, or when no order column can be null.
-    if ((Direction == dForward) == FSpec.Connection->NullsSortFirst())
+    if ((Direction == dForward) == FSetup.Connection->NullsSortFirst())
         return true;
-    for (int Column : FSpec.OrderColumns)
-        if (FSpec.NotNullColumns.empty() || !FSpec.NotNullColumns[static_cast<size_t>(Column)])
+    for (int Column : FSetup.OrderColumns)
+        if (FSetup.NotNullColumns.empty() || !FSetup.NotNullColumns[static_cast<size_t>(Column)])
             return false;
     return true;
 }
 
 int TTableCursor::NextWindowSize(TDirection Direction) {
     if (FWindowSize == 0 || Direction != FLastDirection)
-        FWindowSize = FSpec.FirstWindow;
+        FWindowSize = FSetup.FirstWindow;
     else
-        FWindowSize = std::min(FWindowSize * 2, FSpec.MaxWindow);
+        FWindowSize = std::min(FWindowSize * 2, FSetup.MaxWindow);
     FLastDirection = Direction;
     return FWindowSize;
 }
@@ -387,8 +391,8 @@ std::vector<TRow> TTableCursor::Fetch(TDirection Direction, const TRow* Key, boo
         // One seek on the whole key, which the engine serves from the order's index.
         String Columns, Marks;
         for (size_t I = 0; I < Key->size(); ++I) {
-            Columns += (I == 0 ? "" : ", ") + FQuoted[static_cast<size_t>(FSpec.OrderColumns[I])];
-            Marks += I == 0 ? "?" : ", ?";
+            Columns += (I == 0 ? "" : ", ") + FQuoted[static_cast<size_t>(FSetup.OrderColumns[I])];
+            Marks += (I == 0 ? "" : ", ") + ParamMark;
         }
         String Op = Direction == dForward ? " > " : " < ";
         Terms.push_back({{"(" + Columns + ")" + Op + "(" + Marks + ")", *Key}});
@@ -432,7 +436,7 @@ std::vector<TRow> TTableCursor::Run(const String& Sql, const std::vector<TValue>
         // Shapes of statements are few (directions, null patterns); keep the cache bounded.
         if (FStatements.size() >= 32)
             FStatements.clear();
-        It = FStatements.emplace(Sql, FSpec.Connection->Prepare(Sql)).first;
+        It = FStatements.emplace(Sql, FSetup.Connection->Prepare(Sql)).first;
     }
     engine::Statement& Stmt = *It->second;
     std::vector<TRow> Rows;
@@ -555,7 +559,7 @@ int64_t TQueryCursor::RecordCount() {
     while (!Sql.empty() && (Sql.back() == ';' || static_cast<unsigned char>(Sql.back()) <= 32))
         Sql.pop_back();
     std::unique_ptr<engine::Statement> Counter =
-        FConnection->Prepare("SELECT COUNT(*) FROM (" + Sql + ") AS q");
+        FConnection->Prepare("SELECT COUNT(*) FROM (" + Sql + "\n) AS q");
     return Counter->Step() ? Counter->Column(0).Integer : 0;
 }
 

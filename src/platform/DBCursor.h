@@ -43,7 +43,7 @@ class TCursor {
 
 // What a table cursor reads: the columns of one table, a filter of equalities, and the
 // order. OrderColumns must identify a record (end with the primary key or row id).
-struct TTableCursorSpec {
+struct TTableCursorSetup {
     std::shared_ptr<engine::Connection> Connection;
     String Table;
     std::vector<String> Columns;       // selected, in field order
@@ -61,7 +61,7 @@ struct TTableCursorSpec {
 
 class TTableCursor : public TCursor {
   public:
-    explicit TTableCursor(TTableCursorSpec Spec);
+    explicit TTableCursor(TTableCursorSetup Setup);
     bool First() override;
     bool Last() override;
     bool Next() override;
@@ -95,13 +95,14 @@ class TTableCursor : public TCursor {
     // The conditions, one per union term, that select the rows beyond Key.
     std::vector<TConditions> SeekTerms(TDirection Direction, const TRow& Key, bool Inclusive) const;
     String SelectSql(const TConditions& Conditions, TDirection Direction, int& ParamNo) const;
+    String WhereClause(const TConditions& Conditions, int& ParamNo) const;
     String OrderBy(TDirection Direction, const String& Prefix) const;
     TConditions FilterConditions() const;
     std::vector<TRow> Run(const String& Sql, const std::vector<TValue>& Params);
     TRow KeyOf(const TRow& Row) const;
     bool ShowWindow(std::vector<TRow> Rows, size_t Position);
 
-    TTableCursorSpec FSpec;
+    TTableCursorSetup FSetup;
     std::vector<String> FQuoted;  // quoted column names
     String FSelectList;
     std::vector<TRow> FWindow;

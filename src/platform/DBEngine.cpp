@@ -21,6 +21,22 @@ bool operator==(const TValue& A, const TValue& B) {
     }
 }
 
+bool engine::IsPlainIdentifier(const String& Name) {
+    if (Name.empty())
+        return false;
+    for (size_t I = 0; I < Name.size(); ++I) {
+        char C = Name[I];
+        bool Letter = (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || C == '_';
+        if (!Letter && !(I > 0 && C >= '0' && C <= '9'))
+            return false;
+    }
+    return true;
+}
+
+String engine::Connection::NameInSql(const String& Name) const {
+    return IsPlainIdentifier(Name) ? Name : QuoteIdentifier(Name);
+}
+
 void engine::Connection::Execute(const String& Sql) {
     std::unique_ptr<Statement> Stmt = Prepare(Sql);
     while (Stmt->Step()) {

@@ -87,6 +87,9 @@ class Connection {
     virtual bool IsLocal() const = 0;
     // The identifier enclosed in the engine's quotes, inner quotes doubled.
     virtual String QuoteIdentifier(const String& Name) const = 0;
+    // A name as SQL text must give it: unchanged where the engine reads it unquoted as
+    // the same name, else quoted.
+    virtual String NameInSql(const String& Name) const;
     // The placeholder of parameter Index (1-based) in SQL text.
     virtual String Placeholder(int Index) const = 0;
     // Whether NULL sorts before every other value in an ascending ORDER BY.
@@ -105,6 +108,9 @@ class Connection {
     // connection is not shared any more.
     virtual bool IsBroken() const { return false; }
 };
+
+// A name of letters, digits and "_" that does not begin with a digit.
+bool IsPlainIdentifier(const String& Name);
 
 // Opens an SQLite database file, which must exist.
 std::shared_ptr<Connection> ConnectSQLite(const String& Path);

@@ -238,17 +238,17 @@ std::unique_ptr<TCursor> TTable::OpenCursor(bool InitializeFields) {
     if (Names.empty() && HasPrimaryKey)
         IndexColumns = FIdentityColumns;
 
-    TTableCursorSpec Spec;
-    Spec.Connection = Db;
-    Spec.Table = FTableName;
-    Spec.Columns = FColumns;
-    Spec.OrderColumns = IndexColumns;
+    TTableCursorSetup Setup;
+    Setup.Connection = Db;
+    Setup.Table = FTableName;
+    Setup.Columns = FColumns;
+    Setup.OrderColumns = IndexColumns;
     for (int Column : FIdentityColumns)
         if (std::find(IndexColumns.begin(), IndexColumns.end(), Column) == IndexColumns.end())
-            Spec.OrderColumns.push_back(Column);
-    Spec.IdentityColumns = FIdentityColumns;
-    Spec.TextColumns = FTextColumns;
-    Spec.NotNullColumns = FNotNullColumns;
+            Setup.OrderColumns.push_back(Column);
+    Setup.IdentityColumns = FIdentityColumns;
+    Setup.TextColumns = FTextColumns;
+    Setup.NotNullColumns = FNotNullColumns;
 
     // A detail table keeps the records whose leading index fields equal the master's.
     std::optional<std::vector<TValue>> Master = MasterValues();
@@ -257,12 +257,12 @@ std::unique_ptr<TCursor> TTable::OpenCursor(bool InitializeFields) {
             throw EDatabaseError(NamedMessage("The order '" + FIndexFieldNames +
                                               "' has fewer fields than the master fields '" +
                                               FMasterFields + "'"));
-        Spec.FilterColumns.assign(IndexColumns.begin(),
-                                  IndexColumns.begin() + static_cast<long>(Master->size()));
-        Spec.FilterValues = *Master;
+        Setup.FilterColumns.assign(IndexColumns.begin(),
+                                   IndexColumns.begin() + static_cast<long>(Master->size()));
+        Setup.FilterValues = *Master;
     }
 
-    auto Cursor = std::make_unique<TTableCursor>(std::move(Spec));
+    auto Cursor = std::make_unique<TTableCursor>(std::move(Setup));
     FAppliedMasterValues = Master;
     FIndexFieldIndexes.clear();
     for (int Column : IndexColumns) {

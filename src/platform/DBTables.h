@@ -26,6 +26,8 @@ class TDBDataSet : public TBDEDataSet {
     const String& GetDatabaseName() const { return FDatabaseName; }
     // REQUIRES: the dataset is closed.
     void SetDatabaseName(const String& Value);
+    // A table or column name as the database's SQL text must give it.
+    String SqlName(const String& Name) { return Connection()->NameInSql(Name); }
 
   protected:
     void CheckInactive() const;
@@ -85,7 +87,7 @@ class TTable : public TDBDataSet {
     String FMasterFields;
     std::unique_ptr<TIndexDefs> FIndexDefs;
     std::unique_ptr<TMasterLink> FMasterLink;
-    std::vector<String> FColumns;         // the table's columns, the hidden row id last
+    std::vector<String> FColumns;  // the table's columns, the hidden row id last
     std::vector<bool> FTextColumns;
     std::vector<bool> FNotNullColumns;
     std::vector<int> FIdentityColumns;    // primary key (or row id) columns

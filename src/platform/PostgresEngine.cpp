@@ -534,6 +534,11 @@ class PostgresConnection : public Connection {
 
     bool IsLocal() const override { return false; }
 
+    // Unquoted names are folded to small letters: a name with capitals needs its quotes.
+    String NameInSql(const String& Name) const override {
+        return IsPlainIdentifier(Name) && Name == LowerCase(Name) ? Name : QuoteIdentifier(Name);
+    }
+
     String QuoteIdentifier(const String& Name) const override {
         String Result = "\"";
         for (char C : Name) {

@@ -29,6 +29,10 @@ class FilterGridPostgresTest : public ::testing::Test {
         Admin->Execute("INSERT INTO " + Schema +
                        ".towns VALUES (1, 'Paris', 10), (2, 'Rome', 20), (3, 'Paris', 30),"
                        " (4, 'Oslo', NULL), (5, NULL, 50)");
+        Admin->Execute("CREATE TABLE " + Schema +
+                       ".\"Places\" (\"Id\" integer PRIMARY KEY, \"Town Name\" varchar(30))");
+        Admin->Execute("INSERT INTO " + Schema +
+                       ".\"Places\" VALUES (1, 'Lyon'), (2, 'Bern'), (3, 'Lyon')");
         RegisterAlias(Alias, dePostgreSQL,
                       String(ConnInfo) + " options='-c search_path=" + Schema + "'");
         Form->SetBounds(0, 0, 800, 600);
@@ -98,13 +102,26 @@ TEST_F(FilterGridPostgresTest, ServerTableValuesComeFromTheUnquotedQuery) {
     EXPECT_EQ(ValueQuery()->GetDatabaseName(), Alias);
 
     EXPECT_EQ(ValueList("City"), (std::vector<std::string>{"Oslo", "Paris", "Rome", ""}));
-    EXPECT_EQ(ValueQuery()->GetSQL()->Get(0), "SELECT DISTINCT City FROM towns ORDER BY City");
+    // The field as the server names it: unquoted, the server folds names to small letters.
+    EXPECT_EQ(ValueQuery()->GetSQL()->Get(0), "SELECT DISTINCT city FROM towns ORDER BY city");
     EXPECT_FALSE(ValueQuery()->GetLocal());
     EXPECT_EQ(ValueList("[amount]"), (std::vector<std::string>{"10", "20", "30", "50", ""}));
     EXPECT_EQ(ValueQuery()->GetSQL()->Get(0), "SELECT DISTINCT amount FROM towns ORDER BY amount");
 
     Towns->Close();
     EXPECT_FALSE(ValueQuery()->GetActive());
+}
+
+TEST_F(FilterGridPostgresTest, ServerNamesWithCapitalsOrBlanksAreQuoted) {
+    auto* Places = new TTable(Form);
+    Places->SetDatabaseName(Alias);
+    Places->SetTableName("Places");
+    Source->SetDataSet(Places);
+    Places->Open();
+    Grid->SetDataSource(Source);
+    EXPECT_EQ(ValueList("[town name]"), (std::vector<std::string>{"Bern", "Lyon"}));
+    EXPECT_EQ(ValueQuery()->GetSQL()->Get(0),
+              "SELECT DISTINCT \"Town Name\" FROM \"Places\" ORDER BY \"Town Name\"");
 }
 
 TEST_F(FilterGridPostgresTest, ServerRowsGiveTheSameExpression) {

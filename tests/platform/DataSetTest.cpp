@@ -177,6 +177,28 @@ TEST(FieldTypes, ComeFromTheDeclaredColumnTypes) {
     EXPECT_FALSE(Table.FieldByName("S")->IsBlob());
 }
 
+TEST(Locate, NumberFieldAndTextThatIsNoNumberFindNothing) {
+    TempDatabase Db(
+        "CREATE TABLE t (Id INTEGER PRIMARY KEY, \"Qty?\" INTEGER, Name TEXT);"
+        "CREATE INDEX t_qty ON t (\"Qty?\");"
+        "INSERT INTO t VALUES (1, 5, '5'), (2, 7, 'abc'), (3, NULL, 'x?');");
+    TTable Table(nullptr);
+    Table.SetDatabaseName(Db.Path());
+    Table.SetTableName("t");
+    // A name holding the parameter mark of SQL text still orders and seeks.
+    Table.SetIndexFieldNames("Qty?");
+    Table.Open();
+    std::vector<std::string> Ids;
+    for (Table.First(); !Table.GetEOF(); Table.Next())
+        Ids.push_back(Table.FieldByName("Id")->GetAsString());
+    EXPECT_EQ(Ids, (std::vector<std::string>{"3", "1", "2"}));
+    EXPECT_FALSE(Table.Locate("Qty?", "abc", {}));
+    EXPECT_TRUE(Table.Locate("Qty?", " 7 ", {}));
+    EXPECT_EQ(Table.FieldByName("Id")->GetAsString(), "2");
+    EXPECT_TRUE(Table.Locate("Name", "x?", {loPartialKey}));
+    EXPECT_EQ(Table.FieldByName("Id")->GetAsString(), "3");
+}
+
 TEST(FieldValues, AsTextAndNull) {
     TempDatabase Db(
         "CREATE TABLE v (Id INTEGER PRIMARY KEY, B BOOLEAN, F FLOAT, Cu CURRENCY, Da DATE, S TEXT);"
@@ -683,6 +705,9 @@ TEST(Query, ReadsItsStatementInSequence) {
     EXPECT_TRUE(Query.Locate("T", "T65", {loCaseInsensitive, loPartialKey}));
     EXPECT_EQ(Query.FieldByName("V")->GetAsString(), "659");
     // Changing the statement closes the query.
+    Query.GetSQL()->SetText("SELECT V FROM n WHERE V <= 3 -- the first three");
+    Query.Open();
+    EXPECT_EQ(Query.RecordCount(), 3);
     Query.GetSQL()->SetText("SELECT COUNT(*) AS C FROM n");
     EXPECT_FALSE(Query.GetActive());
     Query.Open();

@@ -506,15 +506,15 @@ TEST_F(PostgresEngine, TableCursor_WalksServerOrderAcrossWindows) {
         "INSERT INTO people (name, city) VALUES ('Ann', 'Oslo'), ('bob', NULL), "
         "('Cid', 'Bern'), ('dan', 'Oslo'), ('Eve', NULL), ('fay', 'Bern'), ('Gus', 'Athens'), "
         "('hal', 'Oslo'), ('Ivy', NULL)");
-    TTableCursorSpec Spec;
-    Spec.Connection = Db;
-    Spec.Table = "people";
-    Spec.Columns = {"id", "name", "city"};
-    Spec.OrderColumns = {2, 0};  // city, then id
-    Spec.IdentityColumns = {0};
-    Spec.FirstWindow = 2;
-    Spec.MaxWindow = 2;
-    TTableCursor Cursor(Spec);
+    TTableCursorSetup Setup;
+    Setup.Connection = Db;
+    Setup.Table = "people";
+    Setup.Columns = {"id", "name", "city"};
+    Setup.OrderColumns = {2, 0};  // city, then id
+    Setup.IdentityColumns = {0};
+    Setup.FirstWindow = 2;
+    Setup.MaxWindow = 2;
+    TTableCursor Cursor(Setup);
     std::vector<int64_t> Expected = Ids(*Db, "SELECT id FROM people ORDER BY city, id");
 
     std::vector<int64_t> Forward, Backward;
@@ -538,9 +538,9 @@ TEST_F(PostgresEngine, TableCursor_WalksServerOrderAcrossWindows) {
     ASSERT_TRUE(Cursor.Prior());
     EXPECT_EQ(Cursor.Current()[1], Text("bob"));
 
-    Spec.FilterColumns = {2};
-    Spec.FilterValues = {Text("Oslo")};
-    TTableCursor Oslo(Spec);
+    Setup.FilterColumns = {2};
+    Setup.FilterValues = {Text("Oslo")};
+    TTableCursor Oslo(Setup);
     std::vector<int64_t> InOslo;
     for (bool On = Oslo.Last(); On; On = Oslo.Prior())
         InOslo.push_back(Oslo.Current()[0].Integer);

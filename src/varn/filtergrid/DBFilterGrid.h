@@ -128,7 +128,8 @@ class TDBFilterGridComboBox : public platform::TCustomComboBox {
     void AddFieldNames();
     void AddOperatorNames(platform::TGridCoord C);
     void AddValues(platform::TGridCoord C);
-    void AddTableValues(const platform::TTable* Table, const String& FieldName);
+    void AddTableValues(platform::TTable* Table, const String& FieldName,
+                        const String& ServerFieldName);
     void AddScannedValues(platform::TDataSet* DataSet, platform::TField* Field);
 
     // The cell whose text the editor holds; (-1, -1) once the text has been written back.

@@ -240,20 +240,24 @@ void TDBFilterGridComboBox::AddValues(TGridCoord C) {
         return;
     }
     if (auto* Table = dynamic_cast<TTable*>(Data))
-        AddTableValues(Table, N);
+        AddTableValues(Table, N, Field->GetFieldName());
     else if (G->FFilterGridOptions.Contains(fgoNonTableValueList))
         AddScannedValues(Data, Field);
 }
 
-void TDBFilterGridComboBox::AddTableValues(const TTable* Table, const String& FieldName) {
+void TDBFilterGridComboBox::AddTableValues(TTable* Table, const String& FieldName,
+                                           const String& ServerFieldName) {
     TDBFilterGrid* G = Grid();
     TQuery* Query = G->FValueQuery;
-    // A local table's names are quoted; a server's are written as they are.
+    // A local table's names are quoted; a server's are written as they are, unless the
+    // server would read them unquoted as other names (it folds them to small letters), so
+    // the field is named as the server named it, not as it was typed.
     String Sql = Table->IsSequenced()
                      ? "SELECT DISTINCT ValueTable." + QuotedName(FieldName) + " ValueField FROM " +
                            QuotedName(Table->GetTableName()) + " ValueTable ORDER BY ValueField"
-                     : "SELECT DISTINCT " + FieldName + " FROM " + Table->GetTableName() +
-                           " ORDER BY " + FieldName;
+                     : "SELECT DISTINCT " + Table->SqlName(ServerFieldName) + " FROM " +
+                           Table->SqlName(Table->GetTableName()) + " ORDER BY " +
+                           Table->SqlName(ServerFieldName);
     Query->GetSQL()->SetText(Sql);
     Query->Open();
     for (Query->First(); !Query->GetEOF(); Query->Next())
