@@ -32,7 +32,8 @@ String QuoteText(const String& Text) {
             if (InQuotes)
                 Result += '\'';
             InQuotes = false;
-            Result += "#" + std::to_string(Byte);
+            Result += '#';
+            Result += std::to_string(Byte);
         }
     }
     if (InQuotes)

@@ -56,7 +56,7 @@ String ErrorOf(const PGresult* Result, PGconn* Conn) {
     }
     String Message = Primary;
     if (const char* Detail = PQresultErrorField(Result, PG_DIAG_MESSAGE_DETAIL))
-        Message += "\n" + String(Detail);
+        Message.append("\n").append(Detail);
     return Message;
 }
 
@@ -181,10 +181,10 @@ class TSessions {
                 continue;
             }
             const char* Comma = Missing.empty() ? "" : ",";
-            Tables += Comma + std::to_string(std::get<0>(Key));
-            Columns += Comma + std::to_string(std::get<1>(Key));
-            TypeOids += Comma + std::to_string(std::get<2>(Key));
-            Modifiers += Comma + std::to_string(std::get<3>(Key));
+            Tables.append(Comma).append(std::to_string(std::get<0>(Key)));
+            Columns.append(Comma).append(std::to_string(std::get<1>(Key)));
+            TypeOids.append(Comma).append(std::to_string(std::get<2>(Key)));
+            Modifiers.append(Comma).append(std::to_string(std::get<3>(Key)));
             Missing.push_back(I);
         }
         if (Missing.empty())
@@ -549,7 +549,9 @@ class PostgresConnection : public Connection {
         return Result + "\"";
     }
 
-    String Placeholder(int Index) const override { return "$" + std::to_string(Index); }
+    String Placeholder(int Index) const override {
+        return String("$").append(std::to_string(Index));
+    }
     bool NullsSortFirst() const override { return false; }
     String RowIdColumn() const override { return ""; }
 
