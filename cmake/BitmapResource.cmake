@@ -1,7 +1,16 @@
-# cmake -DNAME=... -DINPUT=picture.txt -DOUTPUT=resource.cpp -P BitmapResource.cmake
+# cmake -DNAME=... -DINPUT=picture.txt -DOUTPUT=resource.cpp [-DKIND=icon] -P BitmapResource.cmake
 # Writes a C++ source that holds the picture of INPUT (see VarnResources.cmake) as a BMP
-# file image with 4 bits per pixel and registers it as resource NAME of its module.
+# file image with 4 bits per pixel and registers it as resource NAME of its module. With
+# KIND icon, the image is an icon file holding one icon of the picture, 16 colours, whose
+# magenta pixels are transparent.
 cmake_minimum_required(VERSION 3.25)
+
+if(NOT DEFINED KIND)
+  set(KIND bitmap)
+endif()
+if(NOT KIND MATCHES "^(bitmap|icon)$")
+  message(FATAL_ERROR "KIND must be bitmap or icon, not ${KIND}")
+endif()
 
 # The standard 16-colour palette as blue, green, red (the order of a BMP palette entry).
 set(palette
@@ -63,17 +72,44 @@ math(EXPR row_size "((${width} * 4 + 31) / 32) * 4")
 math(EXPR image_size "${row_size} * ${height}")
 math(EXPR pixel_offset "14 + 40 + 16 * 4")
 math(EXPR file_size "${pixel_offset} + ${image_size}")
+# An icon's transparency mask: one bit per pixel, each row padded to four bytes.
+math(EXPR mask_row_size "((${width} + 31) / 32) * 4")
+math(EXPR mask_size "${mask_row_size} * ${height}")
 
-# BITMAPFILEHEADER: "BM", file size, two reserved words, offset of the pixels.
-list(APPEND bytes 42 4D)
-append_le(${file_size} 4)
-append_le(0 4)
-append_le(${pixel_offset} 4)
+if(KIND STREQUAL "bitmap")
+  # BITMAPFILEHEADER: "BM", file size, two reserved words, offset of the pixels.
+  list(APPEND bytes 42 4D)
+  append_le(${file_size} 4)
+  append_le(0 4)
+  append_le(${pixel_offset} 4)
+  set(header_height ${height})
+else()
+  if(width GREATER 255 OR height GREATER 255)
+    message(FATAL_ERROR "${INPUT}: an icon is at most 255 pixels wide and high")
+  endif()
+  # The icon directory with one entry: width, height, 16 colours, one plane, 4 bits per
+  # pixel, the size of the image and its offset (after the 6 + 16 bytes of the directory).
+  append_le(0 2)
+  append_le(1 2)
+  append_le(1 2)
+  append_le(${width} 1)
+  append_le(${height} 1)
+  append_le(16 1)
+  append_le(0 1)
+  append_le(1 2)
+  append_le(4 2)
+  math(EXPR icon_size "40 + 16 * 4 + ${image_size} + ${mask_size}")
+  append_le(${icon_size} 4)
+  append_le(22 4)
+  # The image's header counts the colour rows and the mask rows together.
+  math(EXPR header_height "${height} * 2")
+  math(EXPR image_size "${image_size} + ${mask_size}")
+endif()
 # BITMAPINFOHEADER: size, width, height (positive: bottom-up rows), one plane, 4 bits per
 # pixel, no compression, image size, resolution unknown, 16 colours used, all important.
 append_le(40 4)
 append_le(${width} 4)
-append_le(${height} 4)
+append_le(${header_height} 4)
 append_le(1 2)
 append_le(4 2)
 append_le(0 4)
@@ -95,6 +131,10 @@ foreach(index RANGE ${last} 0 -1)
   list(GET rows ${index} row)
   string(STRIP "${row}" row)
   string(TOUPPER "${row}" row)
+  if(KIND STREQUAL "icon")
+    # A transparent pixel is black in the colour rows; the mask makes it transparent.
+    string(REPLACE "D" "0" row "${row}")
+  endif()
   math(EXPR odd "${width} % 2")
   if(odd)
     string(APPEND row "0")
@@ -112,6 +152,32 @@ foreach(index RANGE ${last} 0 -1)
   endif()
 endforeach()
 
+# An icon's mask, bottom row first: bit 1 (the high bit first) for a magenta pixel.
+if(KIND STREQUAL "icon")
+  foreach(index RANGE ${last} 0 -1)
+    list(GET rows ${index} row)
+    string(STRIP "${row}" row)
+    string(TOUPPER "${row}" row)
+    math(EXPR stop "${mask_row_size} * 8 - 1")
+    set(byte 0)
+    foreach(x RANGE 0 ${stop})
+      set(bit 0)
+      if(x LESS width)
+        string(SUBSTRING "${row}" ${x} 1 pixel)
+        if(pixel STREQUAL "D")
+          set(bit 1)
+        endif()
+      endif()
+      math(EXPR byte "(${byte} << 1) | ${bit}")
+      math(EXPR in_byte "${x} % 8")
+      if(in_byte EQUAL 7)
+        append_le(${byte} 1)
+        set(byte 0)
+      endif()
+    endforeach()
+  endforeach()
+endif()
+
 # 3. The C++ source: the bytes, twelve to a line, and the registrar.
 set(array "")
 set(column 0)
@@ -124,8 +190,13 @@ foreach(byte IN LISTS bytes)
 endforeach()
 
 get_filename_component(source_name ${INPUT} NAME)
+if(KIND STREQUAL "icon")
+  set(kind_title "Icon")
+else()
+  set(kind_title "Bitmap")
+endif()
 file(WRITE ${OUTPUT}.new
-"// Bitmap resource ${NAME}, made from ${source_name} at build time; not to be edited.
+"// ${kind_title} resource ${NAME}, made from ${source_name} at build time; not to be edited.
 #include \"platform/Resources.h\"
 
 namespace {

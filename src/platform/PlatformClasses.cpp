@@ -1,5 +1,6 @@
 // The published properties of the platform's classes, registered parent before child.
 #include "platform/Buttons.h"
+#include "platform/DBGrids.h"
 #include "platform/DBTables.h"
 #include "platform/Grids.h"
 #include "platform/StdCtrls.h"
@@ -52,6 +53,11 @@ void RegisterPlatformClasses() {
                            "goAlwaysShowEditor", "goThumbTracking"}),
                   &TCustomGrid::GetOptions, &TCustomGrid::SetOptions);
     TClassBuilder<TStringGrid>("TStringGrid", "TCustomGrid");
+    // A data grid's columns and rows follow its dataset; the form keeps its data source.
+    TClassBuilder<TCustomDBGrid>("TCustomDBGrid", "TCustomGrid", false)
+        .Property("DataSource", ClassType("TDataSource"), &TCustomDBGrid::GetDataSource,
+                  &TCustomDBGrid::SetDataSource);
+    TClassBuilder<TDBGrid>("TDBGrid", "TCustomDBGrid");
 
     TClassBuilder<TDataSource>("TDataSource", "TComponent")
         .Property("DataSet", ClassType("TDataSet"), &TDataSource::GetDataSet,

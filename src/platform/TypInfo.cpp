@@ -89,6 +89,16 @@ void RegisterClassInfo(const TClassInfo* Info, std::type_index Type) {
     R.ByType[Type] = Info;
 }
 
+void UnregisterClassInfo(std::type_index Type) {
+    TRegistry& R = Registry();
+    auto It = R.ByType.find(Type);
+    if (It == R.ByType.end())
+        return;
+    String Key = UpperCase(It->second->Name());
+    R.ByType.erase(It);
+    R.ByName.erase(Key);
+}
+
 const TClassInfo* FindClassInfo(const String& Name) {
     EnsurePlatformClasses();
     auto It = Registry().ByName.find(UpperCase(Name));

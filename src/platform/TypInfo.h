@@ -76,6 +76,10 @@ private:
 // The registry of classes, by name and by C++ type.
 void RegisterClassInfo(const TClassInfo* Info, std::type_index Type);
 const TClassInfo* FindClassInfo(const String& Name);
+// Takes the class of a C++ type out of the registry: a library whose classes it registered
+// does so when it is unloaded, so that no description refers to code that is gone.
+// REQUIRES: no registered class derives from it.
+void UnregisterClassInfo(std::type_index Type);
 // The description of an object's class, or of its nearest registered ancestor's.
 const TClassInfo* ClassInfoOf(const TObject* Object);
 

@@ -1,6 +1,7 @@
 // The field combo box: listing fields by kind and relating the chosen one.
 #include "varn/fieldcombo/DBFieldComboBox.h"
 
+#include "platform/DesignIntf.h"
 #include "varn/locateedit/DBLocateEdit.h"
 
 namespace varn {
@@ -101,6 +102,12 @@ void TDBFieldComboBox::Unwatch(TComponent* Component) {
     // One notice list serves both references: keep it while the other still needs it.
     if (Component != nullptr && Component != FWatchedDataSource && Component != FRelatedComponent)
         RemoveFreeNotification(Component);
+}
+
+// ---- Registration ----
+
+void DBFieldComboBox::Register() {
+    RegisterComponents("Varn", {FindClassInfo("TDBFieldComboBox")});
 }
 
 }  // namespace varn

@@ -65,4 +65,9 @@ class TDBFieldComboBox : public platform::TComboBox {
     platform::TDataSource* FWatchedDataSource = nullptr;
 };
 
+namespace DBFieldComboBox {
+// Puts TDBFieldComboBox on the component palette page "Varn"; the designer calls it.
+void Register();
+}  // namespace DBFieldComboBox
+
 }  // namespace varn

@@ -2,6 +2,8 @@
 // moves that carry the cell editor and the delete button, and the row operations.
 #include "varn/filtergrid/DBFilterGrid.h"
 
+#include "platform/DesignIntf.h"
+
 namespace varn {
 
 using namespace platform;
@@ -96,6 +98,9 @@ void TDBFilterGrid::SetDataSource(TDataSource* Value) {
     if (Value == nullptr)
         return;
     FreeNotification(Value);
+    // A form being read brings the kind and options it was saved with.
+    if (GetComponentState().Contains(csLoading))
+        return;
     TDataSet* Data = Value->GetDataSet();
     if (dynamic_cast<TTable*>(Data) != nullptr) {
         FFilterKind = fkSimple;
@@ -242,6 +247,12 @@ bool TDBFilterGrid::DeleteOrClearRow(int R) {
 void TDBFilterGrid::Clear() {
     for (int R = GetRowCount() - 1; R >= GetFixedRows(); --R)
         DeleteOrClearRow(R);
+}
+
+// ---- Registration ----
+
+void DBFilterGrid::Register() {
+    RegisterComponents("Varn", {FindClassInfo("TDBFilterGrid")});
 }
 
 }  // namespace varn

@@ -58,17 +58,24 @@ using TFilterColumnNames = std::array<String, 4>;     // by TFilterColumnIndex
 using TFilterOperatorNames = std::array<String, 11>;  // by TFilterOperatorIndex
 using TFilterBoolNames = std::array<String, 2>;       // by TFilterBoolIndex
 
-// The name tables. The Serbian texts are Windows-1250 bytes.
-extern const TFilterColumnNames fcnEnglish;
-extern const TFilterColumnNames fcnSerbian;
+// The name tables. The Serbian texts are Windows-1250 bytes. The tables are made when the
+// library is loaded and released by the unit's finalization when it goes.
+extern const TFilterColumnNames& fcnEnglish;
+extern const TFilterColumnNames& fcnSerbian;
 // The operators as they go into expressions: "<", "<=", ..., "IS NOT NULL".
-extern const TFilterOperatorNames fonComputer;
-extern const TFilterOperatorNames fonEnglish;
-extern const TFilterOperatorNames fonSerbian;
+extern const TFilterOperatorNames& fonComputer;
+extern const TFilterOperatorNames& fonEnglish;
+extern const TFilterOperatorNames& fonSerbian;
 // The link words as they go into expressions: "AND", "OR".
-extern const TFilterBoolNames fbnComputer;
-extern const TFilterBoolNames fbnEnglish;
-extern const TFilterBoolNames fbnSerbian;
+extern const TFilterBoolNames& fbnComputer;
+extern const TFilterBoolNames& fbnEnglish;
+extern const TFilterBoolNames& fbnSerbian;
+
+// The unit's start-up work: its initialization makes the name tables again if a
+// finalization released them while the library stayed loaded; its finalization releases
+// them.
+void MakeFilterNameTables();
+void ReleaseFilterNameTables();
 
 constexpr TFilterOperatorIndexes AllFilterOperatorIndexes =
     TFilterOperatorIndexes::FromBits(0x07FF);
@@ -165,7 +172,8 @@ class TDBFilterGrid : public platform::TStringGrid {
     // Published properties.
     platform::TDataSource* GetDataSource() const;
     // Binds the grid; a table's source switches to fkSimple with fgoCaseSensitive, a local
-    // query's source to fkSimple.
+    // query's source to fkSimple (not while the grid is read from a form, which brings the
+    // kind and options it was saved with).
     void SetDataSource(platform::TDataSource* Value);
     TFilterKind GetFilterKind() const { return FFilterKind; }
     void SetFilterKind(TFilterKind Value);
@@ -264,5 +272,10 @@ class TDBFilterGrid : public platform::TStringGrid {
     String FTargetWildcards;
     TFilterGridOptions FFilterGridOptions;
 };
+
+namespace DBFilterGrid {
+// Puts TDBFilterGrid on the component palette page "Varn"; the designer calls it.
+void Register();
+}  // namespace DBFilterGrid
 
 }  // namespace varn

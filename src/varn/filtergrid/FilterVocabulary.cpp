@@ -1,29 +1,65 @@
 // The filter grid's vocabulary: the name tables, and the translations between operator
 // names, operator indexes and SQL texts, with the quoting rule of a field's values.
+#include <optional>
+
 #include "varn/filtergrid/DBFilterGrid.h"
 
 namespace varn {
 
 using namespace platform;
 
-const TFilterColumnNames fcnEnglish = {"Field", "Operator", "Value", "Bool"};
-const TFilterColumnNames fcnSerbian = {"Polje", "Operator", "Vrednost", "Veznik"};
+namespace {
 
-const TFilterOperatorNames fonComputer = {
-    "<",          "<=",   "=",       ">=",         ">", "<>", "STARTING WITH",
-    "CONTAINING", "LIKE", "IS NULL", "IS NOT NULL"};
-const TFilterOperatorNames fonEnglish = {
-    "less",        "less or equal", "equal", "larger or equal", "larger",     "not equal",
-    "begins with", "contains",      "like",  "is null",         "is not null"};
-// Windows-1250 bytes, in octal: \346 is c with acute, \350 c with caron, \236 z with caron.
-const TFilterOperatorNames fonSerbian = {
-    "manje",     "manje ili jednako", "jednako",       "ve\346e ili jednako",
-    "ve\346e",   "nije jednako",      "po\350inje sa", "sadr\236i",
-    "sli\350no", "nema vrednost",     "ima vrednost"};
+struct TNameTables {
+    TFilterColumnNames ColumnEnglish = {"Field", "Operator", "Value", "Bool"};
+    TFilterColumnNames ColumnSerbian = {"Polje", "Operator", "Vrednost", "Veznik"};
+    TFilterOperatorNames OperatorComputer = {
+        "<",          "<=",   "=",       ">=",         ">", "<>", "STARTING WITH",
+        "CONTAINING", "LIKE", "IS NULL", "IS NOT NULL"};
+    TFilterOperatorNames OperatorEnglish = {
+        "less",        "less or equal", "equal", "larger or equal", "larger",     "not equal",
+        "begins with", "contains",      "like",  "is null",         "is not null"};
+    // Windows-1250 bytes, in octal: \346 is c with acute, \350 c with caron, \236 z with caron.
+    TFilterOperatorNames OperatorSerbian = {
+        "manje",     "manje ili jednako", "jednako",       "ve\346e ili jednako",
+        "ve\346e",   "nije jednako",      "po\350inje sa", "sadr\236i",
+        "sli\350no", "nema vrednost",     "ima vrednost"};
+    TFilterBoolNames BoolComputer = {"AND", "OR"};
+    TFilterBoolNames BoolEnglish = {"and", "or"};
+    TFilterBoolNames BoolSerbian = {"i", "ili"};
+};
 
-const TFilterBoolNames fbnComputer = {"AND", "OR"};
-const TFilterBoolNames fbnEnglish = {"and", "or"};
-const TFilterBoolNames fbnSerbian = {"i", "ili"};
+// The tables stay at one place, so the names below always refer to them, whether made or
+// released.
+std::optional<TNameTables>& NameTableStorage() {
+    static std::optional<TNameTables> Storage;
+    return Storage;
+}
+
+const TNameTables& NameTables() {
+    MakeFilterNameTables();
+    return *NameTableStorage();
+}
+
+}  // namespace
+
+void MakeFilterNameTables() {
+    if (!NameTableStorage())
+        NameTableStorage().emplace();
+}
+
+void ReleaseFilterNameTables() {
+    NameTableStorage().reset();
+}
+
+const TFilterColumnNames& fcnEnglish = NameTables().ColumnEnglish;
+const TFilterColumnNames& fcnSerbian = NameTables().ColumnSerbian;
+const TFilterOperatorNames& fonComputer = NameTables().OperatorComputer;
+const TFilterOperatorNames& fonEnglish = NameTables().OperatorEnglish;
+const TFilterOperatorNames& fonSerbian = NameTables().OperatorSerbian;
+const TFilterBoolNames& fbnComputer = NameTables().BoolComputer;
+const TFilterBoolNames& fbnEnglish = NameTables().BoolEnglish;
+const TFilterBoolNames& fbnSerbian = NameTables().BoolSerbian;
 
 bool TDBFilterGrid::QuotedType(const String& FieldName) const {
     TDataSet* Data = DataSet();

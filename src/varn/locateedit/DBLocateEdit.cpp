@@ -3,6 +3,7 @@
 
 #include <exception>
 
+#include "platform/DesignIntf.h"
 #include "varn/shared/Varn_shared.h"
 
 namespace varn {
@@ -150,6 +151,12 @@ void TDBLocateEdit::WatchDataSource(TDataSource* Value) {
 
 bool TDBLocateEdit::IsLoading() const {
     return GetComponentState().Contains(csLoading);
+}
+
+// ---- Registration ----
+
+void DBLocateEdit::Register() {
+    RegisterComponents("Varn", {FindClassInfo("TDBLocateEdit")});
 }
 
 }  // namespace varn

@@ -84,4 +84,9 @@ class TDBLocateEdit : public platform::TEdit {
     platform::TDataSource* FWatchedDataSource = nullptr;
 };
 
+namespace DBLocateEdit {
+// Puts TDBLocateEdit on the component palette page "Varn"; the designer calls it.
+void Register();
+}  // namespace DBLocateEdit
+
 }  // namespace varn

@@ -1,6 +1,8 @@
 // The sort combo box: the offered sort orders, applying one, and following the table's order.
 #include "varn/sortcombo/DBSortComboBox.h"
 
+#include "platform/DesignIntf.h"
+
 namespace varn {
 
 using namespace platform;
@@ -197,6 +199,12 @@ void TDBSortComboBox::WatchDataSource(TDataSource* Value) {
     FWatchedDataSource = Value;
     if (Value != nullptr)
         FreeNotification(Value);
+}
+
+// ---- Registration ----
+
+void DBSortComboBox::Register() {
+    RegisterComponents("Varn", {FindClassInfo("TDBSortComboBox")});
 }
 
 }  // namespace varn

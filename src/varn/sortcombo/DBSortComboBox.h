@@ -80,4 +80,9 @@ class TDBSortComboBox : public platform::TComboBox {
     platform::TDataSource* FWatchedDataSource = nullptr;
 };
 
+namespace DBSortComboBox {
+// Puts TDBSortComboBox on the component palette page "Varn"; the designer calls it.
+void Register();
+}  // namespace DBSortComboBox
+
 }  // namespace varn

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "platform/DesignIntf.h"
+
 using namespace platform;
 
 namespace varn {
@@ -459,6 +461,12 @@ void TDBGridTitleSort::DoOnSort(TCustomGrid* Grid, TDataSet* DataSet,
                                 const String& SortFieldNames) {
     if (FOnSort)
         FOnSort(this, Grid, DataSet, SortFieldNames);
+}
+
+// ---- Registration ----
+
+void DBGridTitleSort::Register() {
+    RegisterComponents("Varn", {FindClassInfo("TDBGridTitleSort")});
 }
 
 }  // namespace varn

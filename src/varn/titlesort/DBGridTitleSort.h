@@ -212,4 +212,9 @@ class TDBGridTitleSort : public platform::TComponent {
     bool FReporting = false;  // a link's report is being handled
 };
 
+namespace DBGridTitleSort {
+// Puts TDBGridTitleSort on the component palette page "Varn"; the designer calls it.
+void Register();
+}  // namespace DBGridTitleSort
+
 }  // namespace varn
