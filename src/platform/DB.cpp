@@ -43,6 +43,12 @@ bool IsNumberField(const TField* Field) {
     }
 }
 
+String FloatText(double Value) {
+    char Buffer[40];
+    std::snprintf(Buffer, sizeof Buffer, "%.15g", Value);
+    return Buffer;
+}
+
 bool IsNumberText(const String& Text) {
     String Trimmed = Trim(Text);
     if (Trimmed.empty())
@@ -222,16 +228,17 @@ String TField::GetAsString() const {
             if (FDataType == ftBoolean)
                 return V.Integer != 0 ? "True" : "False";
             return std::to_string(V.Integer);
-        case TValue::vkFloat: {
-            char Buffer[40];
-            std::snprintf(Buffer, sizeof Buffer, "%.15g", V.Float);
-            return Buffer;
-        }
+        case TValue::vkFloat:
+            return FloatText(V.Float);
         default:
             if (FDataType == ftBoolean) {
                 String Upper = UpperCase(V.Text);
                 return (Upper == "T" || Upper == "TRUE" || Upper == "1") ? "True" : "False";
             }
+            // A decimal that an engine gives as text ("12.2500") reads as the number it is.
+            if (FDataType == ftFloat || FDataType == ftCurrency || FDataType == ftBCD)
+                if (IsNumberText(V.Text))
+                    return FloatText(std::strtod(V.Text.c_str(), nullptr));
             return V.Text;
     }
 }
@@ -482,10 +489,21 @@ void TDataSet::AfterMove(int Distance) {
     NotifyScrolled(Distance);
 }
 
+bool TDataSet::CursorMove(bool (TCursor::*Move)()) {
+    // A database that fails while the records are walked (a table dropped elsewhere, a
+    // connection lost) leaves nothing to walk: the dataset closes and the error passes on.
+    try {
+        return (FCursor.get()->*Move)();
+    } catch (const EDatabaseError&) {
+        Close();
+        throw;
+    }
+}
+
 void TDataSet::First() {
     CheckActive();
     FBOF = true;
-    FEOF = !FCursor->First();
+    FEOF = !CursorMove(&TCursor::First);
     CalculateFields();
     NotifyDataSetChanged();
 }
@@ -493,7 +511,7 @@ void TDataSet::First() {
 void TDataSet::Last() {
     CheckActive();
     FEOF = true;
-    FBOF = !FCursor->Last();
+    FBOF = !CursorMove(&TCursor::Last);
     CalculateFields();
     NotifyDataSetChanged();
 }
@@ -502,7 +520,7 @@ void TDataSet::Next() {
     CheckActive();
     if (FEOF)
         return;
-    if (FCursor->Next()) {
+    if (CursorMove(&TCursor::Next)) {
         FBOF = false;
         AfterMove(1);
     } else {
@@ -514,7 +532,7 @@ void TDataSet::Prior() {
     CheckActive();
     if (FBOF)
         return;
-    if (FCursor->Prior()) {
+    if (CursorMove(&TCursor::Prior)) {
         FEOF = false;
         AfterMove(-1);
     } else {
@@ -554,17 +572,19 @@ int TDataSet::PeekRecords(int Count, const std::function<void()>& Visit) {
         return 0;
     bool Forward = Count > 0;
     int Moved = 0;
-    // The cursor's own moves, undone in reverse, leave the dataset's flags as they were.
+    auto Step = [&](bool Ahead) { return CursorMove(Ahead ? &TCursor::Next : &TCursor::Prior); };
+    // The cursor's own moves, undone in reverse, leave the dataset's flags as they were
+    // (unless the database failed and the dataset closed).
     auto ReturnToCurrent = [&] {
-        if (Moved == 0)
+        if (Moved == 0 || !GetActive())
             return;
         for (int I = 0; I < Moved; ++I)
-            Forward ? FCursor->Prior() : FCursor->Next();
+            Step(!Forward);
         CalculateFields();
     };
     try {
         for (int Left = std::abs(Count); Left > 0; --Left) {
-            if (!(Forward ? FCursor->Next() : FCursor->Prior()))
+            if (!Step(Forward))
                 break;
             ++Moved;
             CalculateFields();
@@ -580,7 +600,12 @@ int TDataSet::PeekRecords(int Count, const std::function<void()>& Visit) {
 
 int64_t TDataSet::RecordCount() {
     CheckActive();
-    return FCursor->RecordCount();
+    try {
+        return FCursor->RecordCount();
+    } catch (const EDatabaseError&) {
+        Close();
+        throw;
+    }
 }
 
 TBookmark TDataSet::GetBookmark() const {

@@ -253,6 +253,7 @@ class TDataSet : public TComponent {
     friend class TDataSource;
     friend class TIndexDefs;
     void CheckActive() const;
+    bool CursorMove(bool (TCursor::*Move)());
     void AfterMove(int Distance);
     void CalculateFields();
     void FreeDefaultFields();
