@@ -136,6 +136,7 @@ TEST_F(LocateEditTest, SearchErrors_AreSwallowedAndAfterLocateStillFires) {
     TQuery* Query = new TQuery(Form);
     Query->SetDatabaseName(Db.Path());
     Query->GetSQL()->SetText("SELECT * FROM customer");
+    bool FailCalculations = false;
     struct Case {
         const char* Name;
         std::function<void()> Arrange;
@@ -158,6 +159,20 @@ TEST_F(LocateEditTest, SearchErrors_AreSwallowedAndAfterLocateStillFires) {
              Edit->SetDataField("");
              CustomerSource->SetDataSet(Query);
              Query->Open();
+         }},
+        // The search finds Adams, and calculating the found record's fields fails with
+        // something that is no exception object.
+        {"calculation failing with a thrown value",
+         [&] {
+             Query->Close();
+             CustomerSource->SetDataSet(Customers);
+             Customers->OnCalcFields = [&](TDataSet*) {
+                 if (FailCalculations)
+                     throw 42;
+             };
+             Customers->Open();
+             Edit->SetDataField("Name");
+             FailCalculations = true;
          }},
     };
     Input.ClickOn(*Edit);
@@ -295,6 +310,40 @@ TEST_F(LocateEditTest, AfterLocateHandler_CannotReplaceTheTypedText) {
     Input.TypeText("s");
     EXPECT_EQ(Edit->GetText(), "s");
     EXPECT_EQ(CurrentName(), "Carter");
+}
+
+TEST_F(LocateEditTest, AfterLocateHandlerThatFails_ReachesTheUserAndTheEditRecovers) {
+    Edit->SetAutoUpdate(true);
+    OpenCustomers("", "Name");
+    Edit->SetText("");
+    Edit->SetAfterLocate([](TObject*) { throw Exception("the application failed"); });
+    try {
+        Input.TypeChar('b');
+        ADD_FAILURE() << "no error";
+    } catch (const Exception& E) {
+        EXPECT_EQ(E.Message(), "the application failed");
+    }
+    EXPECT_EQ(CurrentName(), "Baker");
+    // The search is over: Return shows the record found, and moving shows the next.
+    Input.Press(VK_RETURN);
+    EXPECT_EQ(Edit->GetText(), "Baker");
+    Customers->Next();
+    EXPECT_EQ(Edit->GetText(), "Smith");
+}
+
+TEST_F(LocateEditTest, NoSortFieldToShow_ReturnClearsTheText) {
+    auto* Query = new TQuery(Form);
+    Query->SetDatabaseName(Db.Path());
+    Query->GetSQL()->SetText("SELECT * FROM customer");
+    Query->Open();
+    CustomerSource->SetDataSet(Query);
+    Edit->SetDataSource(CustomerSource);
+    Edit->SetAutoUpdate(true);
+    Input.ClickOn(*Edit);
+    Input.TypeText("ba");
+    EXPECT_FALSE(Edit->GetLocateResult());
+    Input.Press(VK_RETURN);
+    EXPECT_EQ(Edit->GetText(), "");
 }
 
 TEST_F(LocateEditTest, WhileLoading_TextIsNeitherSearchedNorRefreshed) {

@@ -19,6 +19,8 @@ const char* Schema =
     " PRIMARY KEY (OrderNo, ItemNo));"
     "CREATE INDEX items_order_part ON items (OrderNo, ItemNo, PartNo);"
     "CREATE TABLE notes (Body TEXT);"
+    "CREATE TABLE people (Id INTEGER PRIMARY KEY, name VARCHAR(30));"
+    "CREATE INDEX people_name ON people (name);"
     "INSERT INTO customer VALUES (1, 'Adams', 'Oslo'), (2, 'Baker', 'Rome');"
     "INSERT INTO items VALUES (1, 1, 7, 1), (1, 2, 8, 2), (2, 1, 7, 3);"
     "INSERT INTO notes VALUES ('x');";
@@ -184,6 +186,46 @@ TEST_F(SortHelpersTest, SortLinkReportsEachChangeOfOrder) {
     Table->SetIndexFieldNames("");
     EXPECT_EQ(Reports.back().OldFields, "City;Name");
     EXPECT_EQ(Reports.back().NewFields, "CustNo");
+}
+
+TEST_F(SortHelpersTest, SortLinkComparesWithCaseAndKeepsItsListWhenTheHandlerFails) {
+    TTable* People = MakeTable("people", "name");
+    TTable* Customers = MakeTable("customer", "Name");
+    auto* Source = new TDataSource(&Owner);
+    Source->SetDataSet(People);
+    TSortDataLink Link;
+    std::vector<TReport> Reports;
+    bool Fail = false;
+    Link.OnSortChange = [&](TObject* Sender, const String& Old, const String& New, bool&) {
+        Reports.push_back({Sender, Old, New});
+        if (Fail)
+            throw Exception("the handler failed");
+    };
+    Link.SetDataSource(Source);
+    People->Open();
+    EXPECT_EQ(Link.SortFieldNames, "name");
+
+    // Another table whose index spells the field otherwise: a change all the same.
+    Source->SetDataSet(Customers);
+    Fail = true;
+    try {
+        Customers->Open();
+        ADD_FAILURE() << "no error";
+    } catch (const Exception& E) {
+        EXPECT_EQ(E.Message(), "the handler failed");
+    }
+    ASSERT_EQ(Reports.size(), 2u);
+    EXPECT_EQ(Reports[1].OldFields, "name");
+    EXPECT_EQ(Reports[1].NewFields, "Name");
+    EXPECT_EQ(Link.SortFieldNames, "name");  // the failed report took nothing
+
+    // So the same change is reported again.
+    Fail = false;
+    Customers->Refresh();
+    ASSERT_EQ(Reports.size(), 3u);
+    EXPECT_EQ(Reports[2].OldFields, "name");
+    EXPECT_EQ(Reports[2].NewFields, "Name");
+    EXPECT_EQ(Link.SortFieldNames, "Name");
 }
 
 TEST_F(SortHelpersTest, SortLinkOfAQueryNeverReports) {

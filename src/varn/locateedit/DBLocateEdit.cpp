@@ -1,8 +1,6 @@
 // The locate edit: searching, showing the current record's value, and the triggers of both.
 #include "varn/locateedit/DBLocateEdit.h"
 
-#include <exception>
-
 #include "platform/DesignIntf.h"
 #include "varn/shared/Varn_shared.h"
 
@@ -30,9 +28,10 @@ bool TDBLocateEdit::Locate() {
     TDataSet* DataSet = FDataLink->GetDataSet();
     if (GetText().empty() || DataSet == nullptr)
         return FLocateResult;
+    // Any failure of the search, whatever a dataset handler throws included, is "not found".
     try {
         FLocateResult = DataSet->Locate(GetLocateField(), GetText(), FLocateOptions);
-    } catch (const std::exception&) {
+    } catch (...) {
         FLocateResult = false;
     }
     DoAfterLocate();

@@ -116,12 +116,13 @@ void TDBSortComboBox::KeyDown(Word& Key, TShiftState Shift) {
 }
 
 void TDBSortComboBox::Sort() {
-    TDataSet* DataSet = FDataLink->GetDataSet();
-    if (DataSet == nullptr)
-        return;
+    // 1. A table is sorted by the component itself.
     if (IsValidTableDataSource())
-        ApplyToTable(static_cast<TTable*>(DataSet));
-    DoOnSort(DataSet, GetText());
+        ApplyToTable(static_cast<TTable*>(FDataLink->GetDataSet()));
+    // 2. The application hears of every sort, even with no dataset behind the data source;
+    // without a data source there is nobody to tell.
+    if (GetDataSource() != nullptr)
+        DoOnSort(FDataLink->GetDataSet(), GetText());
 }
 
 void TDBSortComboBox::ApplyToTable(TTable* Table) {

@@ -49,7 +49,8 @@ class TDBSortComboBox : public platform::TComboBox {
     // Makes the text the table's sort order, with a detail table's master fields in front,
     // and fires OnSort. A failing order is undone (the dataset reopened when ReopenAfterError
     // and the failure closed it) and the error passes on without OnSort. Other datasets
-    // only fire OnSort; without a dataset nothing happens.
+    // only fire OnSort (with a null dataset when the data source has none); without a data
+    // source nothing happens.
     virtual void Sort();
     // The data source has a dataset and it is a table.
     bool IsValidTableDataSource() const;
