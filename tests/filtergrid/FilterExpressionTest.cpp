@@ -244,6 +244,57 @@ TEST_F(FilterExpressionTest, CorrectedRowsGiveTheSameExpressionAgain) {
     EXPECT_EQ(Rows(), Corrected);
 }
 
+// A case-sensitive CONTAINING is written as a LIKE; the corrected rows say the same, so
+// reading them again gives the same expression.
+TEST_F(FilterExpressionTest, CaseSensitiveContainingRowsGiveTheSameExpressionAgain) {
+    BindForSQL();
+    for (const TFilterGridOptions Extra :
+         {TFilterGridOptions{}, TFilterGridOptions{fgoCorrectTranslateWildcards}}) {
+        SCOPED_TRACE(std::to_string(Extra.Bits()));
+        Grid->SetFilterGridOptions(CreatedOptions | Extra | TFilterGridOptions{fgoCaseSensitive});
+        SetRows({{"Name", "CONTAINING", "mit", ""}, {"City", "c", "50%", ""}});
+        const std::string Expected = R"(Name LIKE '%mit%' AND City LIKE '%50\%%')";
+        EXPECT_EQ(Grid->GetFilterExpression(), Expected);
+        EXPECT_EQ(Rows()[0][1], "LIKE");
+        EXPECT_EQ(Grid->GetFilterExpression(), Expected);
+    }
+}
+
+// Only the link words join conditions: any other text in a link cell joins with "AND" (and is
+// corrected to it), or fails with fgoExceptions; it never goes into the expression.
+TEST_F(FilterExpressionTest, LinkCellsJoinOnlyWithTheLinkWords) {
+    BindForSQL();
+    struct Case {
+        const char* Link;
+        TFilterGridOptions Options;
+        std::string Expected;  // the expression, or "error: " and the failure's message
+        const char* LinkAfter;
+    } Cases[] = {
+        {" or ", CreatedOptions, "UPPER(Name) = 'X' OR UPPER(City) = 'Y'", "OR"},
+        {"And", CreatedOptions, "UPPER(Name) = 'X' AND UPPER(City) = 'Y'", "AND"},
+        {"", CreatedOptions, "UPPER(Name) = 'X' AND UPPER(City) = 'Y'", "AND"},
+        {"xyz", CreatedOptions, "UPPER(Name) = 'X' AND UPPER(City) = 'Y'", "AND"},
+        {"OR 1=1 OR", CreatedOptions, "UPPER(Name) = 'X' AND UPPER(City) = 'Y'", "AND"},
+        {"or not", CreatedOptions, "UPPER(Name) = 'X' AND UPPER(City) = 'Y'", "AND"},
+        {"xyz", {fgoStrictOperators}, "UPPER(Name) = 'X' AND UPPER(City) = 'Y'", "xyz"},
+        {"OR 1=1 OR", CreatedOptions | TFilterGridOptions{fgoExceptions},
+         "error: TDBFilterGrid.GetFilterExpression() Unknown link word: 'OR 1=1 OR'.", "OR 1=1 OR"},
+    };
+    for (const Case& C : Cases) {
+        SCOPED_TRACE(C.Link);
+        Grid->SetFilterGridOptions(C.Options);
+        SetRows({{"Name", "=", "x", C.Link}, {"City", "=", "y", ""}});
+        EXPECT_EQ(ResultOrError([&] { return Grid->GetFilterExpression(); }), C.Expected);
+        EXPECT_EQ(Rows()[0][3], C.LinkAfter);
+    }
+    // A link cell that joins nothing is not read: above the first condition, or in the last row.
+    Grid->SetFilterGridOptions(CreatedOptions | TFilterGridOptions{fgoExceptions});
+    SetRows({{"", "", "", " xyz "}, {"Name", "=", "x", "xyz"}});
+    EXPECT_EQ(Grid->GetFilterExpression(), "UPPER(Name) = 'X'");
+    EXPECT_EQ(Rows()[0][3], "xyz");
+    EXPECT_EQ(Rows()[1][3], "xyz");
+}
+
 TEST_F(FilterExpressionTest, FailuresReachTheCallerAndLeaveTheFailingRowAsItWas) {
     BindForSQL();
     struct Case {

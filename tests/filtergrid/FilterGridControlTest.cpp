@@ -363,3 +363,20 @@ TEST_F(FilterGridControlTest, EditorCoversOnlyCellsThatExist) {
     EXPECT_FALSE(Editor()->GetVisible());
     EXPECT_EQ(Rows(), (std::vector<TRowTexts>{{"a", "", "", ""}}));
 }
+
+// The button and the value query belong to the grid, but the grid gets on without them when
+// something frees them.
+TEST_F(FilterGridControlTest, GridGetsOnWithoutAFreedButtonOrValueQuery) {
+    BindForSQL();
+    SetRows({{"City", "", "", ""}});
+    delete Button();
+    delete ValueQuery();
+    ASSERT_EQ(Button(), nullptr);
+    ASSERT_EQ(ValueQuery(), nullptr);
+    MoveTo(CellCentre(0, 1));
+    EXPECT_FALSE(Editor()->GetVisible());
+    MoveTo(ConditionCell(fciRightArg, 0));
+    Input.OpenList(*Editor());
+    EXPECT_TRUE(Items().empty());
+    EXPECT_EQ(Grid->GetFilterExpression(), "City IS NULL");
+}

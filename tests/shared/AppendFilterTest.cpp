@@ -150,8 +150,10 @@ TEST(AppendFilter, WritesTheDocumentedConditions) {
          {"UPPER(Name) LIKE '%MIT%'", "", "Name", "LIKE", "%MIT%", "*mit*"}},
         {{.Operator = "containing", .Value = "mit"},
          {"Name CONTAINING 'mit'", "", "Name", "CONTAINING", "mit", "mit"}},
+        // The value comes back as the pattern in the caller's notation, so that the row
+        // tests the same when it is read again.
         {{.Operator = "containing", .Value = "mit", .CaseSensitive = true},
-         {"Name LIKE '%mit%'", "", "Name", "LIKE", "%mit%", "mit"}},
+         {"Name LIKE '%mit%'", "", "Name", "LIKE", "%mit%", "*mit*"}},
         {{.Operator = "containing", .Value = "mit", .CaseSensitiveContaining = true},
          {"UPPER(Name) CONTAINING 'MIT'", "", "Name", "CONTAINING", "MIT", "mit"}},
         {{.Value = "S?ith"}, {"UPPER(Name) LIKE 'S_ITH'", "", "Name", "LIKE", "S_ITH", "S?ith"}},
@@ -305,6 +307,44 @@ TEST(AppendFilter, WildcardsChooseTheOperator) {
         {{.Operator = "containing", .Value = R"(m\it*)", .CaseSensitive = true, .Wildcards = ""},
          {R"(Name CONTAINING 'm\it*')", "", "Name", "CONTAINING", R"(m\it*)", R"(m\it*)"}},
     });
+}
+
+// A case-sensitive CONTAINING becomes a LIKE that finds the value as it stands: the pattern's
+// own special characters in the value are escaped, and CorrectedValue is the same search in
+// the caller's notation.
+TEST(AppendFilter, CaseSensitiveContainingFindsTheValueLiterally) {
+    ExpectCases({
+        {{.Operator = "containing", .Value = "50%", .CaseSensitive = true},
+         {R"(Name LIKE '%50\%%')", "", "Name", "LIKE", R"(%50\%%)", "*50%*"}},
+        {{.Operator = "containing", .Value = "a_b", .CaseSensitive = true},
+         {R"(Name LIKE '%a\_b%')", "", "Name", "LIKE", R"(%a\_b%)", "*a_b*"}},
+        // An escaped escape character is a literal backslash.
+        {{.Operator = "containing", .Value = R"(a\\b)", .CaseSensitive = true},
+         {R"(Name LIKE '%a\\b%')", "", "Name", "LIKE", R"(%a\\b%)", R"(*a\\b*)"}},
+        // Escaped source wildcards are literal, and stay escaped in the caller's notation.
+        {{.Operator = "containing", .Value = R"(a\*b\?)", .CaseSensitive = true},
+         {"Name LIKE '%a*b?%'", "", "Name", "LIKE", "%a*b?%", R"(*a\*b\?*)"}},
+        {{.Operator = "containing", .Value = R"(a\)", .CaseSensitive = true},
+         {"Name LIKE '%a%'", "", "Name", "LIKE", "%a%", "*a*"}},
+        {{.Operator = "containing", .Value = "it's", .CaseSensitive = true},
+         {R"(Name LIKE '%it\'s%')", "", "Name", "LIKE", "%it's%", "*it's*"}},
+        {{.Operator = "containing",
+          .Value = "a#b!*%",
+          .CaseSensitive = true,
+          .Wildcards = "*?!",
+          .TargetWildcards = "%_#"},
+         {"Name LIKE '%a##b*#%%'", "", "Name", "LIKE", "%a##b*#%%", "*a#b!*%*"}},
+    });
+    // The corrected operator and value, passed again, give the same condition.
+    for (const char* Value : {"mit", "50%", "a_b", R"(a\\b)", "it's"}) {
+        SCOPED_TRACE(Value);
+        const TOutcome First =
+            AppendOne({.Operator = "containing", .Value = Value, .CaseSensitive = true});
+        const TOutcome Again = AppendOne(
+            {.Operator = First.Operator, .Value = First.CorrectedValue, .CaseSensitive = true});
+        EXPECT_EQ(Again.Result, First.Result);
+        EXPECT_EQ(Again.CorrectedValue, First.CorrectedValue);
+    }
 }
 
 TEST(AppendFilter, TargetWildcardsLengthUnnoticedWithoutWildcards) {

@@ -200,7 +200,7 @@ void TDBFilterGrid::MouseMove(TShiftState Shift, int X, int Y) {
         return;
     // 5.
     FEditor->Hide();
-    if (C.X == GetFixedCols() - 1 && C.Y >= GetFixedRows())
+    if (FDeleteButton != nullptr && C.X == GetFixedCols() - 1 && C.Y >= GetFixedRows())
         ShowDeleteButton(C);
 }
 

@@ -249,6 +249,8 @@ void TDBFilterGridComboBox::AddTableValues(TTable* Table, const String& FieldNam
                                            const String& ServerFieldName) {
     TDBFilterGrid* G = Grid();
     TQuery* Query = G->FValueQuery;
+    if (Query == nullptr)  // freed by someone else: no list
+        return;
     // A local table's names are quoted; a server's are written as they are, unless the
     // server would read them unquoted as other names (it folds them to small letters), so
     // the field is named as the server named it, not as it was typed.

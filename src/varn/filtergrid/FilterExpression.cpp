@@ -6,6 +6,20 @@ namespace varn {
 
 using namespace platform;
 
+namespace {
+
+// True for an empty link (which joins with "AND") and for the grid's link words, in any case.
+bool IsLinkWord(const String& Link, const TFilterBoolNames& BoolNames) {
+    if (Link.empty())
+        return true;
+    for (const String& Word : BoolNames)
+        if (UpperCase(Trim(Word)) == UpperCase(Link))
+            return true;
+    return false;
+}
+
+}  // namespace
+
 String TDBFilterGrid::GetFilterExpression() {
     // 1. Text being edited goes into its cell first.
     HideCellEditor();
@@ -37,6 +51,14 @@ String TDBFilterGrid::GetFilterExpression() {
             // d.
             String CorrectedValue;
             bool Quoted = QuotedType(FieldName);
+            // The link cell is written into the expression, so it has to hold a link word;
+            // other text joins with the default word, or fails with fgoExceptions.
+            if (!R.empty() && !IsLinkWord(Link, FBoolNames)) {
+                if (FFilterGridOptions.Contains(fgoExceptions))
+                    throw Exception("TDBFilterGrid.GetFilterExpression() Unknown link word: '" +
+                                    Link + "'.");
+                Link.clear();
+            }
             R = AppendFilter(R, Link, FieldName, Operator, Value, CorrectedValue, Quoted,
                              FFilterGridOptions.Contains(fgoCaseSensitive),
                              InSQL ? FWildcards : String(), InSQL ? FTargetWildcards : String(),

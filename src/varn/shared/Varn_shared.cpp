@@ -114,6 +114,17 @@ String EscapeChars(const String& S, const String& Set, char E) {
     return Result;
 }
 
+// A copy of literal text S with an E put in front of every character of Set.
+String EscapeLiteral(const String& S, const String& Set, char E) {
+    String Result;
+    for (char C : S) {
+        if (ContainsChar(Set, C))
+            Result += E;
+        Result += C;
+    }
+    return Result;
+}
+
 // A copy of S with each E dropped and the character after it kept as it is.
 String RemoveEscapes(const String& S, char E) {
     String Result;
@@ -235,6 +246,11 @@ bool IsSingleValue(const String& Value) {
     return IsNumber(Token) || IsName(Token) || IsBracketedName(Token);
 }
 
+// The target's escape character: its third wildcard character, else the source's.
+char TargetEscape(const String& TargetWildcards, char E) {
+    return TargetWildcards.size() == 3 ? TargetWildcards[2] : E;
+}
+
 String WrongLengthMessage(const char* ArgumentName, std::size_t Length) {
     return String("AppendFilter() Wrong '") + ArgumentName +
            "' length: " + IntToStr(static_cast<int64_t>(Length)) + ". Must be 0, 2 or 3.";
@@ -291,7 +307,7 @@ char ApplyWildcards(String& Operator, String& Value, String& CorrectedValue, boo
         if (T > 0) {
             const char TM = TargetWildcards[0];
             const char TO = TargetWildcards[1];
-            const char TE = T == 3 ? TargetWildcards[2] : E;
+            const char TE = TargetEscape(TargetWildcards, E);
             // Target wildcard characters typed literally stay literal in a pattern.
             if (Operator == "LIKE") {
                 Value = EscapeChars(Value, String(1, TM), E);
@@ -305,10 +321,15 @@ char ApplyWildcards(String& Operator, String& Value, String& CorrectedValue, boo
     if (Operator != "LIKE")
         Value = RemoveEscapes(Value, E);
 
-    // g. A CONTAINING that ignores case cannot serve a case-sensitive comparison.
+    // g. A CONTAINING that ignores case cannot serve a case-sensitive comparison. No wildcard
+    // chose it, so the value is literal text here: in the LIKE that takes its place the
+    // pattern's own characters are escaped, and the caller gets the same search back in its
+    // notation, so that a corrected row tests the same when it is read again.
     if (Operator == "CONTAINING" && CaseSensitive && !CaseSensitiveContaining) {
         Operator = "LIKE";
-        Value = "%" + Value + "%";
+        CorrectedValue = M + EscapeLiteral(Value, String{E, M, O}, E) + M;
+        const char TE = TargetEscape(TargetWildcards, E);
+        Value = "%" + EscapeLiteral(Value, String{TE, '%', '_'}, TE) + "%";
     }
     return E;
 }
