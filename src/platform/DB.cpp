@@ -355,16 +355,27 @@ void TDataSet::Loaded() {
 void TDataSet::Open() {
     if (GetActive())
         return;
-    try {
-        FCursor = OpenCursor(true);
-    } catch (...) {
-        FCursor.reset();
-        FreeDefaultFields();
-        CursorClosed();
-        throw;
+    for (bool FirstAttempt = true;; FirstAttempt = false) {
+        try {
+            FCursor = OpenCursor(true);
+            FBOF = true;
+            FEOF = !FCursor->First();
+            break;
+        } catch (const EDatabaseError&) {
+            FCursor.reset();
+            FreeDefaultFields();
+            CursorClosed();
+            // A structure remembered from before may be out of date: read it again once.
+            if (FirstAttempt && ForgetStructure())
+                continue;
+            throw;
+        } catch (...) {
+            FCursor.reset();
+            FreeDefaultFields();
+            CursorClosed();
+            throw;
+        }
     }
-    FBOF = true;
-    FEOF = !FCursor->First();
     CalculateFields();
     NotifyActiveChanged();
     NotifyDataSetChanged();

@@ -224,6 +224,9 @@ class TDataSet : public TComponent {
     // the structure and binds the fields with BindFields; when the cursor is remade for a
     // new order or filter, the fields stay as they are.
     virtual std::unique_ptr<TCursor> OpenCursor(bool InitializeFields) = 0;
+    // Forgets what is remembered of the records' structure (a table's columns), so that
+    // the next open reads it anew; true when there was something to forget.
+    virtual bool ForgetStructure() { return false; }
     // Called when the cursor is gone (closed, or failed to open), to let go of resources.
     virtual void CursorClosed() {}
     // Re-reads the index definitions into Defs (datasets without indexes: none).

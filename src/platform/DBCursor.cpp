@@ -211,36 +211,72 @@ std::optional<bool> TTableCursor::Locate(const std::vector<int>& Columns,
     for (size_t I = 0; I < Columns.size(); ++I) {
         const String& Column = FQuoted[static_cast<size_t>(Columns[I])];
         const String& Value = Values[I];
+        bool RangeIsExact = false;
         if (PartialKey && IsTextColumn(Columns[I]) && !Value.empty()) {
             // Text that begins with the value, in any letter case, lies between the value
             // in capitals and the value in small letters with its last byte raised: a
             // range the engine can seek in its byte-ordered index before testing the rest.
+            // With letter case kept, the range holds exactly the texts that begin so.
             String Low = CaseInsensitive ? UpperCase(Value) : Value;
             String High = CaseInsensitive ? LowerCase(Value) : Value;
             Conditions.push_back({Column + " >= " + ParamMark, {TValue::FromText(Low)}});
             if (static_cast<unsigned char>(High.back()) < 0xFF) {
                 High.back() = static_cast<char>(High.back() + 1);
                 Conditions.push_back({Column + " < " + ParamMark, {TValue::FromText(High)}});
+                RangeIsExact = !CaseInsensitive;
             }
         }
-        if (PartialKey)
+        if (PartialKey && !RangeIsExact)
             Conditions.push_back({Db.PrefixCondition(Column, ParamMark, CaseInsensitive),
                                   {TValue::FromText(Db.PrefixPattern(Value, CaseInsensitive))}});
-        else if (CaseInsensitive)
+        else if (!PartialKey && CaseInsensitive)
             Conditions.push_back(
                 {Db.EqualsIgnoringCaseCondition(Column, ParamMark), {TValue::FromText(Value)}});
-        else
+        else if (!PartialKey)
             Conditions.push_back({Column + " = " + ParamMark, {TValue::FromText(Value)}});
     }
+    std::vector<TRow> Rows = SearchesFirstFreeOrderColumn(Columns)
+                                 ? RunFirstByLeadingValue(Columns[0], Conditions)
+                                 : RunFirst(Conditions);
+    if (Rows.empty())
+        return false;
+    return ShowWindow(std::move(Rows), 0);
+}
+
+bool TTableCursor::SearchesFirstFreeOrderColumn(const std::vector<int>& Columns) const {
+    size_t Fixed = FSetup.FilterColumns.size();
+    return Columns.size() == 1 && Fixed < FSetup.OrderColumns.size() &&
+           Columns[0] == FSetup.OrderColumns[Fixed];
+}
+
+std::vector<TRow> TTableCursor::RunFirst(const TConditions& Conditions) {
     int ParamNo = 1;
     std::vector<TValue> Params;
     for (const TCondition& C : Conditions)
         Params.insert(Params.end(), C.Params.begin(), C.Params.end());
-    String Sql = SelectSql(Conditions, dForward, ParamNo) + " LIMIT 1";
-    std::vector<TRow> Rows = Run(Sql, Params);
-    if (Rows.empty())
-        return false;
-    return ShowWindow(std::move(Rows), 0);
+    return Run(SelectSql(Conditions, dForward, ParamNo) + " LIMIT 1", Params);
+}
+
+std::vector<TRow> TTableCursor::RunFirstByLeadingValue(int Column, const TConditions& Conditions) {
+    // The first matching record in the order is the first record with the smallest matching
+    // value of the column the order leads with: that value is read from the index alone,
+    // so the engine never walks past matches looking for the next one.
+    const String& Name = FQuoted[static_cast<size_t>(Column)];
+    const String Table = FSetup.Connection->QuoteIdentifier(FSetup.Table);
+    TConditions Filter = FilterConditions();
+    int ParamNo = 1;
+    String FilterWhere = WhereClause(Filter, ParamNo);
+    String Smallest = "SELECT " + Name + " FROM " + Table + WhereClause(Conditions, ParamNo) +
+                      " ORDER BY " + Name + " LIMIT 1";
+    String Sql = "SELECT " + FSelectList + " FROM " + Table + FilterWhere +
+                 (Filter.empty() ? " WHERE " : " AND ") + Name + " = (" + Smallest + ")" +
+                 OrderBy(dForward, "") + " LIMIT 1";
+    std::vector<TValue> Params;
+    for (const TCondition& C : Filter)
+        Params.insert(Params.end(), C.Params.begin(), C.Params.end());
+    for (const TCondition& C : Conditions)
+        Params.insert(Params.end(), C.Params.begin(), C.Params.end());
+    return Run(Sql, Params);
 }
 
 std::optional<std::optional<TRow>> TTableCursor::Lookup(const std::vector<int>& KeyColumns,
@@ -431,14 +467,9 @@ std::vector<TRow> TTableCursor::Fetch(TDirection Direction, const TRow* Key, boo
 }
 
 std::vector<TRow> TTableCursor::Run(const String& Sql, const std::vector<TValue>& Params) {
-    auto It = FStatements.find(Sql);
-    if (It == FStatements.end()) {
-        // Shapes of statements are few (directions, null patterns); keep the cache bounded.
-        if (FStatements.size() >= 32)
-            FStatements.clear();
-        It = FStatements.emplace(Sql, FSetup.Connection->Prepare(Sql)).first;
-    }
-    engine::Statement& Stmt = *It->second;
+    // Cursors of one connection share its prepared statements: a new cursor (a new order, a
+    // refresh) finds its statements ready.
+    engine::Statement& Stmt = FSetup.Connection->CachedStatement(Sql);
     std::vector<TRow> Rows;
     try {
         for (size_t I = 0; I < Params.size(); ++I)
@@ -452,7 +483,7 @@ std::vector<TRow> TTableCursor::Run(const String& Sql, const std::vector<TValue>
         }
         Stmt.Reset();
     } catch (...) {
-        FStatements.erase(It);
+        FSetup.Connection->ForgetStatement(Sql);
         throw;
     }
     return Rows;

@@ -91,6 +91,11 @@ class TTableCursor : public TCursor {
     // rows beyond Key: SQL's NULL logic excludes every row that is null where it differs.
     bool RowValueSeekIsExact(TDirection Direction, const TRow& Key) const;
     int NextWindowSize(TDirection Direction);
+    // Locate's searches: the first matching record in the order, in one statement or, for a
+    // search on the column the order leads with, through that column's smallest match.
+    bool SearchesFirstFreeOrderColumn(const std::vector<int>& Columns) const;
+    std::vector<TRow> RunFirst(const TConditions& Conditions);
+    std::vector<TRow> RunFirstByLeadingValue(int Column, const TConditions& Conditions);
     bool IsTextColumn(int Column) const;
     // The conditions, one per union term, that select the rows beyond Key.
     std::vector<TConditions> SeekTerms(TDirection Direction, const TRow& Key, bool Inclusive) const;
@@ -107,7 +112,6 @@ class TTableCursor : public TCursor {
     String FSelectList;
     std::vector<TRow> FWindow;
     size_t FPosition = 0;
-    std::map<String, std::unique_ptr<engine::Statement>> FStatements;
     TDirection FLastDirection = dForward;
     int FWindowSize = 0;
 };

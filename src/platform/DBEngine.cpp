@@ -37,6 +37,17 @@ String engine::Connection::NameInSql(const String& Name) const {
     return IsPlainIdentifier(Name) ? Name : QuoteIdentifier(Name);
 }
 
+engine::Statement& engine::Connection::CachedStatement(const String& Sql) {
+    auto It = FStatementCache.find(Sql);
+    if (It == FStatementCache.end()) {
+        // The shapes of the statements cursors run are few; keep the cache bounded all the same.
+        if (FStatementCache.size() >= 128)
+            FStatementCache.clear();
+        It = FStatementCache.emplace(Sql, Prepare(Sql)).first;
+    }
+    return *It->second;
+}
+
 void engine::Connection::Execute(const String& Sql) {
     std::unique_ptr<Statement> Stmt = Prepare(Sql);
     while (Stmt->Step()) {

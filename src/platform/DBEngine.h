@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -78,8 +79,19 @@ class Connection {
   public:
     virtual ~Connection() = default;
     virtual std::unique_ptr<Statement> Prepare(const String& Sql) = 0;
+    // A statement prepared once for this connection and kept for the next caller with the
+    // same SQL. REQUIRES: every run of it is read to its end (or fails) before the next.
+    Statement& CachedStatement(const String& Sql);
+    // Drops a cached statement, e.g. after a run of it failed.
+    void ForgetStatement(const String& Sql) { FStatementCache.erase(Sql); }
     // Runs a statement that returns no rows.
     void Execute(const String& Sql);
+    // Forgets what the connection remembers of a table's structure; true when it
+    // remembered something.
+    virtual bool ForgetTable(const String& Table) {
+        (void)Table;
+        return false;
+    }
     // Fails with EDatabaseError naming the table when it does not exist.
     virtual std::vector<TColumnInfo> TableColumns(const String& Table) = 0;
     virtual std::vector<TIndexInfo> TableIndexes(const String& Table) = 0;
@@ -107,6 +119,9 @@ class Connection {
     // True when the connection is known to be lost (its server ended it); such a
     // connection is not shared any more.
     virtual bool IsBroken() const { return false; }
+
+  private:
+    std::map<String, std::unique_ptr<Statement>> FStatementCache;
 };
 
 // A name of letters, digits and "_" that does not begin with a digit.

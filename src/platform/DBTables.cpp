@@ -47,6 +47,11 @@ void TDBDataSet::CheckInactive() const {
         throw EDatabaseError(NamedMessage("Cannot perform this operation on an open dataset"));
 }
 
+bool TDBDataSet::ForgetStructure() {
+    auto* Table = dynamic_cast<TTable*>(this);
+    return Table != nullptr && Connection()->ForgetTable(Table->GetTableName());
+}
+
 std::shared_ptr<engine::Connection> TDBDataSet::Connection() {
     if (!FConnection)
         FConnection = ConnectDatabase(FDatabaseName);
@@ -219,15 +224,18 @@ std::unique_ptr<TCursor> TTable::OpenCursor(bool InitializeFields) {
     std::vector<String> Names = SplitFieldNames(FIndexFieldNames);
     std::vector<int> IndexColumns = ResolveOrder(Names);
     if (!Names.empty() && Db->IsLocal()) {
-        bool Served = false;
-        for (const engine::TIndexInfo& Index : Db->TableIndexes(FTableName)) {
-            if (Index.Fields.size() < Names.size())
-                continue;
-            Served = std::equal(Names.begin(), Names.end(), Index.Fields.begin(), SameName);
-            if (Served)
-                break;
-        }
-        if (!Served)
+        // The indexes read at Open serve the check; only an order they do not serve makes
+        // the table read them again, in case an index was made since.
+        auto Served = [&] {
+            for (const engine::TIndexInfo& Index : FKnownIndexes)
+                if (Index.Fields.size() >= Names.size() &&
+                    std::equal(Names.begin(), Names.end(), Index.Fields.begin(), SameName))
+                    return true;
+            return false;
+        };
+        if (InitializeFields || !Served())
+            FKnownIndexes = Db->TableIndexes(FTableName);
+        if (!Served())
             throw EDatabaseError(NamedMessage(
                 "Table '" + FTableName + "' has no index for fields '" + FIndexFieldNames + "'"));
     }

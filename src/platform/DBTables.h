@@ -34,6 +34,7 @@ class TDBDataSet : public TBDEDataSet {
     // The database's connection, opened on first use and held while the dataset is open.
     std::shared_ptr<engine::Connection> Connection();
     void CursorClosed() override { FConnection.reset(); }
+    bool ForgetStructure() override;
 
   private:
     String FDatabaseName;
@@ -93,6 +94,7 @@ class TTable : public TDBDataSet {
     std::vector<int> FIdentityColumns;    // primary key (or row id) columns
     std::vector<int> FIndexFieldIndexes;  // positions in Fields() of the current order's fields
     std::optional<std::vector<TValue>> FAppliedMasterValues;
+    std::vector<engine::TIndexInfo> FKnownIndexes;  // of a local table, as last read
 };
 
 // The rows of an SQL statement, read in sequence.

@@ -592,6 +592,18 @@ TEST(ServerFaults, TableDroppedOrSessionEndedClosesTheTableAndOpenWorksAgain) {
     Table.Open();
     EXPECT_EQ(Table.RecordCount(), 200);
 
+    // A column dropped elsewhere while the connection remembers the table's columns: the
+    // next open reads them again.
+    TTable Holder(nullptr);  // keeps the connection, and with it what it remembers
+    Holder.SetDatabaseName(Db.DatabaseName());
+    Holder.SetTableName("people");
+    Holder.Open();
+    Table.Close();
+    Db.Execute("ALTER TABLE people DROP COLUMN \"Amount\"");
+    Table.Open();
+    EXPECT_EQ(Table.FieldCount(), 3);
+    EXPECT_EQ(Table.FindField("Amount"), nullptr);
+
     // A database that does not exist.
     RegisterAlias("NOSUCHDB", dePostgreSQL, "host=/nonexistent/socket/dir dbname=nothing");
     TTable Nowhere(nullptr);

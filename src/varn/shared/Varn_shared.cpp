@@ -329,7 +329,7 @@ char ApplyWildcards(String& Operator, String& Value, String& CorrectedValue, boo
         Operator = "LIKE";
         CorrectedValue = M + EscapeLiteral(Value, String{E, M, O}, E) + M;
         const char TE = TargetEscape(TargetWildcards, E);
-        Value = "%" + EscapeLiteral(Value, String{TE, '%', '_'}, TE) + "%";
+        Value = String("%").append(EscapeLiteral(Value, String{TE, '%', '_'}, TE)).append("%");
     }
     return E;
 }
