@@ -165,10 +165,6 @@ bool TField::IsBlob() const {
         case ftBlob:
         case ftMemo:
         case ftGraphic:
-        case ftFmtMemo:
-        case ftParadoxOle:
-        case ftDBaseOle:
-        case ftTypedBinary:
             return true;
         default:
             return false;

@@ -31,11 +31,7 @@ enum TFieldType : uint8_t {
     ftAutoInc,
     ftBlob,
     ftMemo,
-    ftGraphic,
-    ftFmtMemo,
-    ftParadoxOle,
-    ftDBaseOle,
-    ftTypedBinary
+    ftGraphic
 };
 
 enum TFieldKind : uint8_t { fkData, fkCalculated, fkLookup, fkInternalCalc };
