@@ -311,7 +311,9 @@ void TInput::KeyDown(Word Key, TShiftState Shift) {
     Deliver(Shift, [&] {
         TWinControl* Target = KeyTarget();
         Target->KeyDown(Key, Shift);
-        if (Key != 0 && GetParentForm(Target) == &FForm && FForm.FActiveControl == Target)
+        // The handler may have destroyed Target: the form forgets a control that goes, so
+        // asking the form comes before touching Target again.
+        if (Key != 0 && FForm.FActiveControl == Target && GetParentForm(Target) == &FForm)
             Target->DefaultKeyDown(Key, Shift);
         else if (Key != 0 && Target == &FForm)
             Target->DefaultKeyDown(Key, Shift);
@@ -430,8 +432,12 @@ void TInput::MouseDown(int X, int Y, TMouseButton Button, TShiftState Shift) {
     Deliver(Shift, [&] {
         TControl* Target = ControlAt(X, Y);
         if (auto* Win = dynamic_cast<TWinControl*>(Target))
-            if (Win != &FForm && Win->CanFocus())
+            if (Win != &FForm && Win->CanFocus()) {
                 Win->SetFocus();
+                // Exit and enter handlers may have destroyed or moved the target.
+                if (ControlAt(X, Y) != Target)
+                    return;
+            }
         if (GetParentForm(Target) != &FForm && Target != &FForm)
             return;
         FForm.FPressedControl = Target;

@@ -146,6 +146,20 @@ TField::~TField() {
     }
 }
 
+void TField::SetLookupDataSet(TDataSet* Value) {
+    if (FLookupDataSet != nullptr)
+        RemoveFreeNotification(FLookupDataSet);
+    FLookupDataSet = Value;
+    if (Value != nullptr)
+        FreeNotification(Value);
+}
+
+void TField::Notification(TComponent* AComponent, TOperation Operation) {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FLookupDataSet)
+        FLookupDataSet = nullptr;
+}
+
 void TField::SetFieldName(const String& Value) {
     if (FDataSet != nullptr && FDataSet->GetActive())
         throw EDatabaseError(FDataSet->NamedMessage("Cannot rename a field of an open dataset"));
@@ -446,12 +460,19 @@ void TDataSet::ReopenCursor(bool KeepPosition) {
         throw;
     }
     FCursor = std::move(Cursor);
-    bool Found = !Identity.empty() && FCursor->GotoIdentity(Identity);
-    if (Found) {
-        FBOF = FEOF = false;
-    } else {
-        FBOF = true;
-        FEOF = !FCursor->First();
+    // The new cursor reads nothing until it is placed: a failure there would leave it
+    // without a record while the flags still promise one.
+    try {
+        bool Found = !Identity.empty() && FCursor->GotoIdentity(Identity);
+        if (Found) {
+            FBOF = FEOF = false;
+        } else {
+            FBOF = true;
+            FEOF = !FCursor->First();
+        }
+    } catch (...) {
+        Close();
+        throw;
     }
     CalculateFields();
     NotifyDataSetChanged();
@@ -563,7 +584,8 @@ int TDataSet::MoveBy(int Distance) {
                 --Moved, ++Distance;
         }
     } catch (...) {
-        --FDisableCount;
+        // The links hear what the failure did: the dataset may have moved or closed.
+        EnableControls();
         throw;
     }
     // Moving is not a change of the dataset: the links hear one scroll.
@@ -751,7 +773,9 @@ std::vector<TValue> TDataSet::Lookup(const String& KeyFields, const std::vector<
         if (!Start.empty())
             SetBookmark(Start);
     } catch (...) {
-        FDisableCount = DisabledAt - 1;
+        // The links hear what the failure did: the dataset may have moved or closed.
+        FDisableCount = DisabledAt;
+        EnableControls();
         throw;
     }
     // Nothing moved as far as the links can tell: leave without a change notice.
@@ -760,7 +784,7 @@ std::vector<TValue> TDataSet::Lookup(const String& KeyFields, const std::vector<
 }
 
 TValue TDataSet::LookupValue(const TField* Field) const {
-    TDataSet* Other = Field->LookupDataSet;
+    TDataSet* Other = Field->FLookupDataSet;
     if (Other == nullptr || !Other->GetActive() || IsEmpty())
         return TValue::Null();
     std::vector<TValue> Keys;
@@ -854,8 +878,8 @@ void TDataSet::Notification(TComponent* AComponent, TOperation Operation) {
     if (Operation != opRemove)
         return;
     for (TField* Field : FFields)
-        if (Field->LookupDataSet == AComponent)
-            Field->LookupDataSet = nullptr;
+        if (Field->FLookupDataSet == AComponent)
+            Field->FLookupDataSet = nullptr;
 }
 
 // ---- TDataSource ----

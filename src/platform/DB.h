@@ -95,15 +95,21 @@ class TField : public TComponent {
     void SetValue(const TValue& Value);
     void SetAsString(const String& Value) { SetValue(TValue::FromText(Value)); }
 
-    // Lookup fields: the record of LookupDataSet whose LookupKeyFields equal this
+    // Lookup fields: the record of the lookup dataset whose LookupKeyFields equal this
     // dataset's KeyFields gives the value of its LookupResultField.
-    TDataSet* LookupDataSet = nullptr;
+    TDataSet* GetLookupDataSet() const { return FLookupDataSet; }
+    // Watched: a lookup dataset that is destroyed is forgotten.
+    void SetLookupDataSet(TDataSet* Value);
     String KeyFields;
     String LookupKeyFields;
     String LookupResultField;
 
+  protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
   private:
     friend class TDataSet;
+    TDataSet* FLookupDataSet = nullptr;
     String FFieldName;
     String FDisplayLabel;
     TFieldType FDataType = ftUnknown;

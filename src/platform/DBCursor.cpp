@@ -220,7 +220,9 @@ std::optional<bool> TTableCursor::Locate(const std::vector<int>& Columns,
             String Low = CaseInsensitive ? UpperCase(Value) : Value;
             String High = CaseInsensitive ? LowerCase(Value) : Value;
             Conditions.push_back({Column + " >= " + ParamMark, {TValue::FromText(Low)}});
-            if (static_cast<unsigned char>(High.back()) < 0xFF) {
+            // The bound is raised only on a plain ASCII byte, so that it stays valid text
+            // for an engine that checks its encoding.
+            if (static_cast<unsigned char>(High.back()) < 0x7F) {
                 High.back() = static_cast<char>(High.back() + 1);
                 Conditions.push_back({Column + " < " + ParamMark, {TValue::FromText(High)}});
                 RangeIsExact = !CaseInsensitive;

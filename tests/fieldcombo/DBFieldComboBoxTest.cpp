@@ -38,7 +38,7 @@ class FieldComboBoxTest : public ::testing::Test {
         Orders = MakeTable("orders");
         // A lookup field and a calculated field after the data fields.
         TField* Customer = MakeField("Customer", fkLookup);
-        Customer->LookupDataSet = Customers;
+        Customer->SetLookupDataSet(Customers);
         Customer->KeyFields = "CustNo";
         Customer->LookupKeyFields = "CustNo";
         Customer->LookupResultField = "Name";

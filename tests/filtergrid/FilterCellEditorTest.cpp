@@ -45,7 +45,7 @@ TEST_F(FilterCellEditorTest, FieldListOffersDataFieldsOnlyInFieldOrder) {
     Lookup->SetFieldName("Friend");
     Lookup->SetFieldKind(fkLookup);
     Lookup->SetDataType(ftString);
-    Lookup->LookupDataSet = Names;
+    Lookup->SetLookupDataSet(Names);
     Lookup->KeyFields = "Id";
     Lookup->LookupKeyFields = "Id";
     Lookup->LookupResultField = "Name";

@@ -292,3 +292,28 @@ TEST_F(FormFixture, DestroyingFocusedAndHoveredControlsLeavesNothingDangling) {
     Input.KeyDown(VK_DOWN);
     EXPECT_EQ(Form->ControlCount(), 0);
 }
+
+// Handlers that run while the input layer delivers an event may destroy the control the
+// event is for; the rest of the event must not reach it.
+TEST_F(FormFixture, HandlersThatDestroyTheTargetEndTheEvent) {
+    auto* Focused = new TEdit(Form);
+    Focused->SetParent(Form);
+    auto* Clicked = new TEdit(Form);
+    Clicked->SetParent(Form);
+    Clicked->SetTop(40);
+    Focused->SetFocus();
+    Focused->OnExit = [&](TObject*) { delete std::exchange(Clicked, nullptr); };
+    TPoint Centre = Clicked->ClientToForm({Clicked->GetWidth() / 2, Clicked->GetHeight() / 2});
+    Input.Click(Centre.X, Centre.Y);
+    EXPECT_EQ(Clicked, nullptr);
+    EXPECT_EQ(Form->GetActiveControl(), nullptr);
+
+    auto* Typed = new TEdit(Form);
+    Typed->SetParent(Form);
+    Typed->SetFocus();
+    Typed->OnKeyDown = [&](TObject*, Word&, TShiftState) { delete std::exchange(Typed, nullptr); };
+    Input.Press(VK_END);
+    EXPECT_EQ(Typed, nullptr);
+    EXPECT_EQ(Form->GetActiveControl(), nullptr);
+    EXPECT_EQ(Form->ControlCount(), 1);
+}

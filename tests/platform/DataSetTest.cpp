@@ -614,6 +614,59 @@ TEST(ServerFaults, TableDroppedOrSessionEndedClosesTheTableAndOpenWorksAgain) {
     UnregisterAlias("NOSUCHDB");
 }
 
+// A failure part-way through a re-read or a multi-record move closes the table as any
+// other failure does, and the data links hear that it closed.
+TEST(ServerFaults, TableDroppedDuringRefreshMoveByOrLookupClosesAndTellsTheLinks) {
+    testing_support::TPostgresTestDatabase Db(PeopleSql());
+    TComponent Owner(nullptr);
+    auto* Table = new TTable(&Owner);
+    Table->SetDatabaseName(Db.DatabaseName());
+    Table->SetTableName("people");
+    // A calculated key makes Lookup walk the records itself.
+    auto* Twice = new TField(&Owner);
+    Twice->SetFieldName("Twice");
+    Twice->SetFieldKind(fkCalculated);
+    Twice->SetDataType(ftInteger);
+    Twice->SetDataSet(Table);
+    Table->OnCalcFields = [&](TDataSet* DataSet) {
+        Twice->SetValue(TValue::FromInteger(DataSet->FieldByName("Id")->GetAsInteger() * 2));
+    };
+    auto* Source = new TDataSource(&Owner);
+    Source->SetDataSet(Table);
+    TRecordingLink Link;
+    Link.SetDataSource(Source);
+    struct Case {
+        const char* Name;
+        std::function<void()> Act;
+    } Cases[] = {
+        {"Refresh", [&] { Table->Refresh(); }},
+        {"MoveBy", [&] { Table->MoveBy(100); }},
+        {"Lookup", [&] { Table->Lookup("Twice", {TValue::FromInteger(-1)}, "Id"); }},
+    };
+    for (const Case& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        Table->Open();
+        Table->Next();
+        Db.Execute("DROP TABLE people");
+        EXPECT_THROW(C.Act(), EDatabaseError);
+        EXPECT_FALSE(Table->GetActive());
+        EXPECT_FALSE(Link.GetActive());
+        EXPECT_EQ(Link.Heard.back(), "inactive");
+        EXPECT_FALSE(Table->ControlsDisabled());
+        Db.Execute(PeopleSql());
+    }
+}
+
+TEST(LookupFields, ALookupDatasetOfAnotherOwnerIsForgottenWhenDestroyed) {
+    TComponent Form(nullptr);
+    auto* Field = new TField(&Form);
+    auto* Other = new TTable(nullptr);
+    Field->SetLookupDataSet(Other);
+    delete Other;
+    EXPECT_EQ(Field->GetLookupDataSet(), nullptr);
+    EXPECT_TRUE(Field->IsNull());
+}
+
 TEST(Aliases, NameADatabase) {
     TempDatabase Db("CREATE TABLE t (Id INTEGER PRIMARY KEY); INSERT INTO t VALUES (7);");
     RegisterAlias("TESTDB", deSQLite, Db.Path());
@@ -747,7 +800,7 @@ TEST_P(MasterDetailTest, CalculatedAndLookupFields) {
     TField* Customer = MakeField("Customer", fkLookup, ftString);
     MakeField("CustNo", fkData, ftInteger);
     TField* Net = MakeField("Net", fkCalculated, ftFloat);
-    Customer->LookupDataSet = Customers;
+    Customer->SetLookupDataSet(Customers);
     Customer->KeyFields = "CustNo";
     Customer->LookupKeyFields = "CustNo";
     Customer->LookupResultField = "Name";
