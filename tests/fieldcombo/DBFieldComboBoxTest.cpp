@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/DBTables.h"
+#include "support/ComboItems.h"
 #include "support/TempDatabase.h"
 #include "varn/fieldcombo/DBFieldComboBox.h"
 #include "varn/locateedit/DBLocateEdit.h"
@@ -15,6 +16,8 @@ using namespace platform;
 using namespace varn;
 using testing_support::TempDatabase;
 
+using testing_support::ItemsOf;
+
 namespace {
 
 const char* Schema =
@@ -22,13 +25,6 @@ const char* Schema =
     "CREATE TABLE orders (OrderNo INTEGER PRIMARY KEY, CustNo INTEGER, Carrier VARCHAR(20));"
     "INSERT INTO customer VALUES (1, 'Adams'), (2, 'Baker');"
     "INSERT INTO orders VALUES (10, 2, 'UPS'), (11, 1, 'FedEx');";
-
-std::vector<String> ItemsOf(const TCustomComboBox& Box) {
-    std::vector<String> Items;
-    for (int I = 0; I < Box.GetItems()->Count(); ++I)
-        Items.push_back(Box.GetItems()->Get(I));
-    return Items;
-}
 
 class FieldComboBoxTest : public ::testing::Test {
   protected:

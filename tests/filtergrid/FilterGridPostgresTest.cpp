@@ -1,40 +1,26 @@
 // The filter grid on server data: a PostgreSQL table (scripts/with-postgres.sh starts the
 // server) gets its value list from the unquoted query, a server query is scanned, and the
 // expression of a server table's rows is the same as of a local one's.
-#include <unistd.h>
-
-#include <cstdlib>
+#include <memory>
 
 #include "FilterGridFixture.h"
+#include "support/TestDatabase.h"
 
 using namespace filtergrid_test;
 
 namespace {
 
-// Each test works in a schema of its own, reached through an alias.
+// Each test works in a database of its own on the server, reached through an alias.
 class FilterGridPostgresTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        const char* ConnInfo = std::getenv("VARN_PG_CONNINFO");
-        ASSERT_NE(ConnInfo, nullptr)
-            << "VARN_PG_CONNINFO is not set: these tests need the PostgreSQL test server. "
-               "Run them through scripts/with-postgres.sh (make test does).";
-        static int Count = 0;
-        Schema = "filtergrid_" + std::to_string(getpid()) + "_" + std::to_string(++Count);
-        Admin = engine::ConnectPostgreSQL(ConnInfo);
-        Admin->Execute("DROP SCHEMA IF EXISTS " + Schema + " CASCADE");
-        Admin->Execute("CREATE SCHEMA " + Schema);
-        Admin->Execute("CREATE TABLE " + Schema +
-                       ".towns (id integer PRIMARY KEY, city varchar(30), amount integer)");
-        Admin->Execute("INSERT INTO " + Schema +
-                       ".towns VALUES (1, 'Paris', 10), (2, 'Rome', 20), (3, 'Paris', 30),"
-                       " (4, 'Oslo', NULL), (5, NULL, 50)");
-        Admin->Execute("CREATE TABLE " + Schema +
-                       ".\"Places\" (\"Id\" integer PRIMARY KEY, \"Town Name\" varchar(30))");
-        Admin->Execute("INSERT INTO " + Schema +
-                       ".\"Places\" VALUES (1, 'Lyon'), (2, 'Bern'), (3, 'Lyon')");
-        RegisterAlias(Alias, dePostgreSQL,
-                      String(ConnInfo) + " options='-c search_path=" + Schema + "'");
+        Db = std::make_unique<testing_support::TPostgresTestDatabase>(
+            "CREATE TABLE towns (id integer PRIMARY KEY, city varchar(30), amount integer);"
+            "INSERT INTO towns VALUES (1, 'Paris', 10), (2, 'Rome', 20), (3, 'Paris', 30),"
+            " (4, 'Oslo', NULL), (5, NULL, 50);"
+            "CREATE TABLE \"Places\" (\"Id\" integer PRIMARY KEY, \"Town Name\" varchar(30));"
+            "INSERT INTO \"Places\" VALUES (1, 'Lyon'), (2, 'Bern'), (3, 'Lyon')");
+        Alias = Db->DatabaseName();
         Form->SetBounds(0, 0, 800, 600);
         Grid = new TDBFilterGrid(Form);
         Grid->SetParent(Form);
@@ -44,9 +30,7 @@ class FilterGridPostgresTest : public ::testing::Test {
 
     void TearDown() override {
         FormOwner.reset();
-        if (Admin)
-            Admin->Execute("DROP SCHEMA IF EXISTS " + Schema + " CASCADE");
-        UnregisterAlias(Alias);
+        Db.reset();
     }
 
     TQuery* ValueQuery() const {
@@ -78,9 +62,8 @@ class FilterGridPostgresTest : public ::testing::Test {
         return Items;
     }
 
-    const std::string Alias = "FILTERGRID_PG";
-    std::string Schema;
-    std::shared_ptr<engine::Connection> Admin;
+    std::unique_ptr<testing_support::TPostgresTestDatabase> Db;
+    std::string Alias;
     TForm* Form = new TForm(nullptr);
     std::unique_ptr<TForm> FormOwner{Form};
     TInput Input{*Form};

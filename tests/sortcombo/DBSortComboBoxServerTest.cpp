@@ -1,58 +1,38 @@
 // The sort combo box on PostgreSQL tables (scripts/with-postgres.sh starts the server):
 // server tables are offered their fields, or with StrictServerIndexing their indexes.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
 #include "platform/DBTables.h"
+#include "support/ComboItems.h"
+#include "support/TestDatabase.h"
 #include "varn/sortcombo/DBSortComboBox.h"
 
 using namespace platform;
 using namespace varn;
 
+using testing_support::ItemsOf;
+
 namespace {
 
-std::vector<String> ItemsOf(const TCustomComboBox& Box) {
-    std::vector<String> Items;
-    for (int I = 0; I < Box.GetItems()->Count(); ++I)
-        Items.push_back(Box.GetItems()->Get(I));
-    return Items;
-}
-
-// Each test works in a schema of its own, reached through the alias SORTCOMBO_PG.
+// Each test works in a database of its own on the server, reached through an alias.
 class SortComboBoxServerTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        const char* ConnInfo = std::getenv("VARN_PG_CONNINFO");
-        ASSERT_NE(ConnInfo, nullptr)
-            << "VARN_PG_CONNINFO is not set: these tests need the PostgreSQL test server. "
-               "Run them through scripts/with-postgres.sh (make test does).";
-        static int Count = 0;
-        Schema = "sortcombo_" + std::to_string(getpid()) + "_" + std::to_string(++Count);
-        Admin = engine::ConnectPostgreSQL(ConnInfo);
-        Admin->Execute("DROP SCHEMA IF EXISTS " + Schema + " CASCADE");
-        Admin->Execute("CREATE SCHEMA " + Schema);
-        String S = Schema + ".";
-        for (const String& Sql : {
-                 "CREATE DOMAIN " + S + "memo AS TEXT",
-                 "CREATE TABLE " + S + "customer (\"CustNo\" INTEGER PRIMARY KEY," +
-                     " \"Name\" VARCHAR(30), \"City\" VARCHAR(30), \"Notes\" " + S + "memo)",
-                 "CREATE INDEX customer_name ON " + S + "customer (\"Name\")",
-                 "CREATE INDEX customer_city_name ON " + S + "customer (\"City\", \"Name\")",
-                 "CREATE TABLE " + S + "orders (\"OrderNo\" INTEGER PRIMARY KEY," +
-                     " \"CustNo\" INTEGER, \"SaleDate\" DATE)",
-                 "CREATE INDEX orders_cust_order ON " + S + "orders (\"CustNo\", \"OrderNo\")",
-                 "INSERT INTO " + S + "customer VALUES (1, 'Carter', 'Rome', NULL)," +
-                     " (2, 'Adams', 'Oslo', NULL), (3, 'Baker', 'Lima', NULL)",
-                 "INSERT INTO " + S + "orders VALUES (10, 1, '2024-03-01')," +
-                     " (11, 1, '2024-01-05'), (12, 2, '2024-02-02')",
-             })
-            Admin->Execute(Sql);
-        RegisterAlias("SORTCOMBO_PG", dePostgreSQL,
-                      String(ConnInfo) + " options='-c search_path=" + Schema + "'");
+        Db = std::make_unique<testing_support::TPostgresTestDatabase>(
+            "CREATE TABLE customer (\"CustNo\" INTEGER PRIMARY KEY, \"Name\" VARCHAR(30),"
+            " \"City\" VARCHAR(30), \"Notes\" memo);"
+            "CREATE INDEX customer_name ON customer (\"Name\");"
+            "CREATE INDEX customer_city_name ON customer (\"City\", \"Name\");"
+            "CREATE TABLE orders (\"OrderNo\" INTEGER PRIMARY KEY, \"CustNo\" INTEGER,"
+            " \"SaleDate\" DATE);"
+            "CREATE INDEX orders_cust_order ON orders (\"CustNo\", \"OrderNo\");"
+            "INSERT INTO customer VALUES (1, 'Carter', 'Rome', NULL), (2, 'Adams', 'Oslo', NULL),"
+            " (3, 'Baker', 'Lima', NULL);"
+            "INSERT INTO orders VALUES (10, 1, '2024-03-01'), (11, 1, '2024-01-05'),"
+            " (12, 2, '2024-02-02')");
 
         Form->SetBounds(0, 0, 400, 300);
         Customers = MakeTable("customer");
@@ -69,14 +49,12 @@ class SortComboBoxServerTest : public ::testing::Test {
 
     void TearDown() override {
         FormOwner.reset();
-        if (Admin)
-            Admin->Execute("DROP SCHEMA IF EXISTS " + Schema + " CASCADE");
-        UnregisterAlias("SORTCOMBO_PG");
+        Db.reset();
     }
 
     TTable* MakeTable(const char* Name) {
         auto* Table = new TTable(Form);
-        Table->SetDatabaseName("SORTCOMBO_PG");
+        Table->SetDatabaseName(Db->DatabaseName());
         Table->SetTableName(Name);
         return Table;
     }
@@ -95,8 +73,7 @@ class SortComboBoxServerTest : public ::testing::Test {
         return Result;
     }
 
-    String Schema;
-    std::shared_ptr<engine::Connection> Admin;
+    std::unique_ptr<testing_support::TPostgresTestDatabase> Db;
     TForm* Form = new TForm(nullptr);
     std::unique_ptr<TForm> FormOwner{Form};
     TInput Input{*Form};

@@ -6,12 +6,15 @@
 #include <vector>
 
 #include "platform/DBTables.h"
+#include "support/ComboItems.h"
 #include "support/TempDatabase.h"
 #include "varn/sortcombo/DBSortComboBox.h"
 
 using namespace platform;
 using namespace varn;
 using testing_support::TempDatabase;
+
+using testing_support::ItemsOf;
 
 namespace {
 
@@ -30,13 +33,6 @@ const char* Schema =
     " (3, 'Carter', 'Lima', NULL);"
     "INSERT INTO orders VALUES (10, 1, '2024-03-01'), (11, 1, '2024-01-05'),"
     " (12, 2, '2024-02-02');";
-
-std::vector<String> ItemsOf(const TCustomComboBox& Box) {
-    std::vector<String> Items;
-    for (int I = 0; I < Box.GetItems()->Count(); ++I)
-        Items.push_back(Box.GetItems()->Get(I));
-    return Items;
-}
 
 class SortComboBoxTest : public ::testing::Test {
   protected:
